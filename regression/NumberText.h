@@ -1,0 +1,17 @@
+#pragma once
+// The two number texts of the results, independent of the locale:
+// the general form (up to 15 significant digits) for coefficients, fitted
+// values and the fitted formula, and the fixed form (7 significant digits,
+// 6 decimals) for the errors and the statistics.
+
+#include <string>
+
+#include "formula/Extended.h"
+
+namespace xtq {
+
+// General number text with the given number of significant digits.
+std::string GeneralNumberText(Extended value, int precision = 15);
+std::string FixedNumberText(Extended value);
+
+} // namespace xtq
