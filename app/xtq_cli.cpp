@@ -1,1 +1,21 @@
-int main() { return 0; }
+// xtq-cli: the command-line face of the program.
+
+#include "app/EvalCommand.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int Usage() {
+    std::fputs("usage: xtq-cli eval FORMULA [NAME=VALUE ...]\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    if (std::strcmp(argv[1], "eval") == 0) return xtq::cli::RunEvalCommand(argc - 2, argv + 2);
+    return Usage();
+}

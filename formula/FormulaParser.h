@@ -2,15 +2,16 @@
 // The parser object: named variables, a formula text compiled into a list of
 // operations, and its evaluation.
 
+#include "formula/Errors.h"
+#include "formula/Extended.h"
+#include "formula/Operations.h"
+
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "formula/Errors.h"
-#include "formula/Extended.h"
-#include "formula/Operations.h"
 
 namespace xtq {
 
@@ -72,7 +73,7 @@ private:
     bool pascalNumberformat_ = true;
     bool compileFailed_ = false;
     VariableTable variables_;
-    std::vector<double*> ownedVariableCells_;
+    std::deque<double> ownedVariableCells_; // stable addresses
     OperationList program_;
     FunctionTable oneArgumentFunctions_;
     FunctionTable twoArgumentFunctions_;

@@ -2,9 +2,9 @@
 // The program-wide pseudo-random generator: a 32-bit linear congruential
 // state shared by every parser object.
 
-#include <cstdint>
-
 #include "formula/Extended.h"
+
+#include <cstdint>
 
 namespace xtq {
 

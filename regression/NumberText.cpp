@@ -22,7 +22,8 @@ Decimal Printed(Extended magnitude, int significant) {
     Decimal d;
     const size_t e = text.find('e');
     for (size_t i = 0; i < e; ++i)
-        if (text[i] >= '0' && text[i] <= '9') d.digits += text[i]; // the point depends on the locale
+        if (text[i] >= '0' && text[i] <= '9')
+            d.digits += text[i]; // the point depends on the locale
     d.exponent = std::stoi(std::string(text.substr(e + 1))) + 1;
     return d;
 }
@@ -47,7 +48,8 @@ Decimal RoundHalfUp(Decimal d, int keep) {
     d.digits.resize(std::min(d.digits.size(), static_cast<size_t>(keep)));
     if (up) {
         int i = keep - 1;
-        while (i >= 0 && d.digits[i] == '9') d.digits[i--] = '0';
+        while (i >= 0 && d.digits[i] == '9')
+            d.digits[i--] = '0';
         if (i >= 0) {
             ++d.digits[i];
         } else {
