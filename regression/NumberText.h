@@ -4,9 +4,9 @@
 // values and the fitted formula, and the fixed form (7 significant digits,
 // 6 decimals) for the errors and the statistics.
 
-#include <string>
-
 #include "formula/Extended.h"
+
+#include <string>
 
 namespace xtq {
 

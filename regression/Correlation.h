@@ -1,0 +1,16 @@
+#pragma once
+// Correlation coefficient between measured and fitted values.
+
+#include "formula/Extended.h"
+#include "regression/LeastSquareFit.h"
+
+namespace xtq {
+
+// Plain (signed) correlation coefficient of the pairs (Y, F): row 0 of the
+// pair matrix holds the measured values, row 1 the fitted values. 0 when
+// either row does not vary, and 0 for no pairs. Raises ERegressionError unless
+// the matrix has two rows of one length, EOverflow when a sum leaves the
+// extended range.
+Extended Correlation(const TMatrix& pairs);
+
+} // namespace xtq

@@ -1,0 +1,30 @@
+#pragma once
+// Decomposition of a right-hand side into its terms: a sum joined by "+" at
+// bracket depth 0, each term a lone constant or a constant, "*" and an
+// expression. Works on characters only; names are display text.
+
+#include <string>
+#include <vector>
+
+namespace xtq {
+
+// Two parallel lists with one entry per term, in formula order.
+struct TFormulaTerms {
+    // The expression of each term: "1" for a lone constant.
+    std::vector<std::string> Terms;
+    // The display name of each term's constant.
+    std::vector<std::string> ConstNames;
+};
+
+// Splits the right-hand side at every "+" of bracket depth 0 (brackets are
+// counted, not matched) and decomposes each term with SplitTerm. Returns the
+// number of terms, at least 1; both lists end with exactly that many entries.
+int SplitTerms(const std::string& rightHandSide, TFormulaTerms& lists);
+
+// Sets both lists to m entries (m counted from 1) and fills entry m-1 from the
+// term text: without "*", the expression "1" and the first three characters
+// as the name; otherwise the text before the first "*" as the name and the
+// rest as the expression.
+void SplitTerm(const std::string& term, int m, TFormulaTerms& lists);
+
+} // namespace xtq

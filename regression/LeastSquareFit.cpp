@@ -1,0 +1,98 @@
+#include "regression/LeastSquareFit.h"
+
+#include "regression/FloatCheck.h"
+
+#include <cstddef>
+
+namespace xtq {
+using detail::Checked;
+
+bool GaussJordan(TMatrix& matrix) {
+    if (matrix.empty()) return true;
+    const std::size_t columns = matrix[0].size();
+    if (columns == 0 || matrix.size() != columns - 1)
+        throw ERegressionError("GaussJordan: the matrix must have N rows of N+1 columns");
+    for (const auto& row : matrix)
+        if (row.size() != columns)
+            throw ERegressionError("GaussJordan: the matrix must have N rows of N+1 columns");
+
+    const std::size_t n = columns - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::vector<Extended>& pivotRow = matrix[i];
+
+        if (pivotRow[i] == 0) {
+            if (i + 1 >= n) return false;
+            std::size_t k = i + 1;
+            while (k < n && matrix[k][i] == 0)
+                ++k;
+            if (k == n) return false;
+            // Row k divided by its entry in column i is added to the pivot
+            // row; row k itself stays as it is.
+            const std::vector<Extended>& repairRow = matrix[k];
+            for (std::size_t j = 0; j <= n; ++j)
+                pivotRow[j] = Checked(repairRow[j] / repairRow[i] + pivotRow[j]);
+        }
+
+        if (pivotRow[i] != 1) {
+            const Extended r = Checked(1 / pivotRow[i]);
+            pivotRow[i] = 1;
+            for (std::size_t j = i + 1; j <= n; ++j)
+                pivotRow[j] = Checked(pivotRow[j] * r);
+        }
+
+        for (std::size_t q = 0; q < n; ++q) {
+            if (q == i) continue;
+            std::vector<Extended>& row = matrix[q];
+            const Extended f = row[i];
+            if (f == 0) continue;
+            for (std::size_t j = i; j <= n; ++j)
+                row[j] = Checked(row[j] - pivotRow[j] * f);
+        }
+    }
+    return true;
+}
+
+TLeastSquareFit::TLeastSquareFit(int n) : n_(n) {
+    if (n < 1) throw ERegressionError("TLeastSquareFit: at least one coefficient is needed");
+    matrix_.assign(static_cast<std::size_t>(n),
+                   std::vector<Extended>(static_cast<std::size_t>(n) + 1, 0));
+}
+
+void TLeastSquareFit::AddRow(const Extended* row) {
+    if (solved_) throw ERegressionError("TLeastSquareFit: rows added after Solve");
+    const std::size_t n = matrix_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        Extended* entry = matrix_[i].data();
+        const Extended ti = row[i];
+        for (std::size_t j = i; j <= n; ++j)
+            entry[j] = Checked(entry[j] + ti * row[j]);
+    }
+}
+
+void TLeastSquareFit::AddRow(std::span<const Extended> row) {
+    if (row.size() < matrix_.size() + 1)
+        throw ERegressionError("TLeastSquareFit: a design row needs n+1 values");
+    AddRow(row.data());
+}
+
+bool TLeastSquareFit::Solve(Extended* result) {
+    const std::size_t n = matrix_.size();
+    if (!solved_) {
+        solved_ = true;
+        for (std::size_t i = 1; i < n; ++i)
+            for (std::size_t j = 0; j <= i; ++j)
+                matrix_[i][j] = matrix_[j][i];
+        solvedOk_ = GaussJordan(matrix_);
+    }
+    for (std::size_t j = 0; j < n; ++j)
+        result[j] = matrix_[j][n];
+    return solvedOk_;
+}
+
+bool TLeastSquareFit::Solve(std::span<Extended> result) {
+    if (result.size() < matrix_.size())
+        throw ERegressionError("TLeastSquareFit: the result needs n values");
+    return Solve(result.data());
+}
+
+} // namespace xtq

@@ -1,0 +1,188 @@
+#include "regression/ModelFit.h"
+
+#include "formula/Errors.h"
+#include "formula/FormulaParser.h"
+#include "regression/FormulaSplit.h"
+#include "regression/NumberText.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+#include <memory>
+
+namespace xtq {
+namespace {
+
+// The result of the last fit, kept from one fit to the next.
+std::vector<std::string>& LastConstNames() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+TVector& LastConstValues() {
+    static TVector values;
+    return values;
+}
+
+// Number of data points; the matrix must hold the Y column and columns of one length.
+std::size_t PointCount(const TMatrix& data) {
+    if (data.empty()) throw ERegressionError("The data matrix has no column of measured values");
+    const std::size_t m = data[0].size();
+    for (const auto& column : data)
+        if (column.size() != m)
+            throw ERegressionError("The columns of the data matrix differ in length");
+    return m;
+}
+
+std::vector<std::string> VariableNames(std::size_t n) {
+    std::vector<std::string> names;
+    names.reserve(n);
+    for (std::size_t v = 1; v <= n; ++v)
+        names.push_back("x" + std::to_string(v));
+    return names;
+}
+
+// A data value as StoreVariable puts it into a cell: rounded to 8 bytes, with
+// the same errors for a value that no cell can hold.
+double CellValue(Extended value) {
+    if (std::isnan(value)) throw EInvalidOp(kInvalidOpMessage);
+    const double rounded = static_cast<double>(value);
+    if (std::isinf(rounded)) throw EOverflow(kOverflowMessage);
+    return rounded;
+}
+
+bool IsNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.';
+}
+
+// True when the "-" at `pos` is the sign of a number's exponent (2.5E-5): it
+// follows an E that ends a run of name characters starting with a digit or ".".
+bool IsExponentSign(const std::string& text, std::size_t pos) {
+    if (pos < 2 || (text[pos - 1] != 'E' && text[pos - 1] != 'e')) return false;
+    std::size_t start = pos - 1;
+    while (start > 0 && IsNameCharacter(text[start - 1]))
+        --start;
+    const char first = text[start];
+    return first == '.' || std::isdigit(static_cast<unsigned char>(first)) != 0;
+}
+
+// A term's expression as it follows "coefficient*" in the fitted formula. The
+// product binds tighter than a difference and takes no negation on its right,
+// so an expression with a "-" of its own at bracket depth 0 (x1-x2, -x1) is
+// bracketed; without the brackets 2*x1-x2 would read as (2*x1)-x2 although
+// the fit was made for 2*(x1-x2). Every other expression is written as it is.
+std::string Factor(const std::string& expression) {
+    int depth = 0;
+    for (std::size_t i = 0; i < expression.size(); ++i) {
+        const char c = expression[i];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (c == '-' && depth == 0 && !IsExponentSign(expression, i)) {
+            return "(" + expression + ")";
+        }
+    }
+    return expression;
+}
+
+std::string FittedText(const std::vector<std::string>& terms, const TVector& values) {
+    std::string text = "Y`=";
+    for (std::size_t t = 0; t < terms.size(); ++t) {
+        if (t > 0 && values[t] >= 0) text += '+';
+        text += GeneralNumberText(values[t]);
+        // A lone constant in first place is written as the bare coefficient;
+        // any other first term keeps its expression, or its values would be
+        // lost from the fitted formula.
+        if (t > 0 || terms[0] != "1") {
+            text += '*';
+            text += Factor(terms[t]);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+const std::vector<std::string>& ConstNames() {
+    return LastConstNames();
+}
+
+const TVector& ConstValues() {
+    return LastConstValues();
+}
+
+std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
+    const std::size_t m = PointCount(data);
+    const std::size_t n = data.size() - 1;
+
+    TFormulaTerms split;
+    const int termCount = SplitTerms(rightHandSide, split);
+    const std::size_t k = static_cast<std::size_t>(termCount);
+    LastConstNames() = split.ConstNames;
+    TVector& values = LastConstValues();
+    values.assign(k, 0);
+    if (m == 0) return "";
+
+    // Every term is compiled once, into a parser of its own, at the moment the
+    // term-by-term evaluation first needs it (data point 0, after that point's
+    // variables are stored); later points only store their values into the
+    // cells StoreVariable returned. The stored values, the order of the
+    // evaluations (point by point, term by term) and so the pseudo-random
+    // draws and the first error raised are those of compiling every term
+    // afresh at every point.
+    const std::vector<std::string> names = VariableNames(n);
+    std::vector<std::unique_ptr<TParser>> parsers;
+    parsers.reserve(k);
+    std::vector<double*> cells(k * n);
+    TLeastSquareFit solver(termCount);
+    TVector row(k + 1);
+
+    for (std::size_t t = 0; t < k; ++t) {
+        TParser& parser = *parsers.emplace_back(std::make_unique<TParser>());
+        for (std::size_t v = 0; v < n; ++v)
+            cells[t * n + v] = parser.StoreVariable(names[v], data[v][0]);
+        parser.SetExpression(split.Terms[t]);
+        row[t] = parser.Value();
+    }
+    row[k] = data[n][0];
+    solver.AddRow(row.data());
+
+    for (std::size_t p = 1; p < m; ++p) {
+        for (std::size_t v = 0; v < n; ++v) {
+            const double value = CellValue(data[v][p]);
+            for (std::size_t t = 0; t < k; ++t)
+                *cells[t * n + v] = value;
+        }
+        for (std::size_t t = 0; t < k; ++t)
+            row[t] = parsers[t]->Value();
+        row[k] = data[n][p];
+        solver.AddRow(row.data());
+    }
+
+    if (!solver.Solve(values.data())) return "";
+    return FittedText(split.Terms, values);
+}
+
+TVector EvaluateFormula(const std::string& fitted, const TMatrix& data) {
+    const std::size_t m = PointCount(data);
+    const std::size_t n = data.size() - 1;
+    if (m == 0) return {};
+
+    const std::vector<std::string> names = VariableNames(n);
+    TParser parser;
+    std::vector<double*> cells(n);
+    for (std::size_t v = 0; v < n; ++v)
+        cells[v] = parser.StoreVariable(names[v], data[v][0]);
+    parser.SetExpression(fitted.size() > 3 ? fitted.substr(3) : std::string());
+
+    TVector result(m);
+    for (std::size_t p = 0; p < m; ++p) {
+        for (std::size_t v = 0; v < n; ++v)
+            *cells[v] = CellValue(data[v][p]);
+        result[p] = parser.Value();
+    }
+    return result;
+}
+
+} // namespace xtq
