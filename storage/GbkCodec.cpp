@@ -173,8 +173,14 @@ bool NextUtf8(std::string_view text, size_t& pos, char32_t& c) {
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
-    const GbkTables& t = Tables();
     std::string out;
+    GbkToUtf8(gbk, out);
+    return out;
+}
+
+void GbkToUtf8(std::string_view gbk, std::string& out) {
+    const GbkTables& t = Tables();
+    out.clear();
     out.reserve(gbk.size() + gbk.size() / 2);
     size_t i = 0;
     const size_t n = gbk.size();
@@ -201,7 +207,6 @@ std::string GbkToUtf8(std::string_view gbk) {
         AppendUtf8Char(out, single != 0 ? char32_t{single} : kEscapeBase + (b - 0x80u));
         ++i;
     }
-    return out;
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {

@@ -15,6 +15,8 @@ XTQ_DECLARE_ERROR(EEncodingError, Exception);
 // in a reversible form, so that Utf8ToGbk gives back the very same bytes: each
 // such byte b becomes the private-use character U+F780 + (b - 0x80).
 std::string GbkToUtf8(std::string_view gbk);
+// As above, into `out` (replacing its contents), reusing its storage.
+void GbkToUtf8(std::string_view gbk, std::string& out);
 
 // Encodes UTF-8 text as GBK. Raises EEncodingError naming the first character
 // that GBK cannot hold (also a raw-byte character that would read back as part

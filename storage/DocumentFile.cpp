@@ -1,0 +1,174 @@
+#include "storage/DocumentFile.h"
+
+#include "storage/GbkCodec.h"
+#include "storage/IntegerText.h"
+#include "storage/TextFile.h"
+
+#include <charconv>
+
+namespace xtq {
+namespace {
+
+class TDocumentReader {
+public:
+    explicit TDocumentReader(const std::string& path) : lines_(path) {}
+
+    // The next line decoded, or false at the end of the file.
+    bool Next(std::string_view& text) {
+        std::string_view raw;
+        if (!lines_.ReadLine(raw)) return false;
+        GbkToUtf8(raw, decoded_);
+        text = decoded_;
+        return true;
+    }
+
+    std::string_view NextOrEmpty() {
+        std::string_view text;
+        return Next(text) ? text : std::string_view();
+    }
+
+    int NextInteger() { return StrToInt(NextOrEmpty()); }
+
+private:
+    TLineReader lines_;
+    std::string decoded_;
+};
+
+const char* ItemName(TDocumentLine line) {
+    switch (line) {
+    case TDocumentLine::LeftName:
+        return "回归公式的左边";
+    case TDocumentLine::RightSide:
+        return "回归公式";
+    case TDocumentLine::DisplayedFormula:
+        return "显示的公式";
+    case TDocumentLine::DataPointCount:
+        return "数据点数";
+    case TDocumentLine::VariableCount:
+        return "独立变量数";
+    case TDocumentLine::Correlation:
+        return "相关系数";
+    case TDocumentLine::MaximumError:
+        return "最大误差";
+    case TDocumentLine::MeanError:
+        return "平均误差";
+    case TDocumentLine::Coefficients:
+        return "回归系数";
+    case TDocumentLine::Result:
+        return "回归结果";
+    }
+    return "";
+}
+
+std::string Decimal(long long value) {
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+class TDocumentWriter {
+public:
+    explicit TDocumentWriter(const std::string& path) : file_(path) {}
+
+    // Writes one item as one line; `where` names the item for an encoding error.
+    template <typename Where> void Line(std::string_view text, Where where) {
+        if (IsPlain(text)) {
+            file_.Write(text);
+        } else {
+            std::string single = WithoutLineBreaks(text);
+            try {
+                file_.Write(Utf8ToGbk(single));
+            } catch (const EEncodingError& e) {
+                throw EEncodingError(where() + "：" + e.message());
+            }
+        }
+        file_.Write("\r\n");
+    }
+
+    void Number(long long value) {
+        file_.Write(Decimal(value));
+        file_.Write("\r\n");
+    }
+
+    void Commit() { file_.Commit(); }
+
+private:
+    // ASCII without line feeds is written as it is.
+    static bool IsPlain(std::string_view text) {
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80 || c == '\n') return false;
+        return true;
+    }
+
+    static std::string WithoutLineBreaks(std::string_view text) {
+        std::string out;
+        out.reserve(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\n') continue;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            out += text[i];
+        }
+        return out;
+    }
+
+    TSafeFileWriter file_;
+};
+
+} // namespace
+
+void ReadDocumentFile(const std::string& path, TDocumentFileSink& sink) {
+    TDocumentReader file(path);
+    for (int line = 1; line <= 10; ++line)
+        sink.ReadText(static_cast<TDocumentLine>(line), file.NextOrEmpty());
+
+    sink.ClearAliases();
+    const int aliasRows = file.NextInteger();
+    file.NextInteger(); // line 12 is converted and dropped
+    std::string key;
+    for (int pair = 1; pair < aliasRows; ++pair) {
+        std::string_view text;
+        if (!file.Next(text)) break;
+        key.assign(text);
+        sink.ReadAlias(key, file.NextOrEmpty());
+    }
+
+    const int rows = file.NextInteger();
+    sink.ReadRowCount(rows);
+    const int cols = file.NextInteger();
+    sink.ReadColCount(cols);
+    if (rows < 2 || cols < 2) return;
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
+            std::string_view text;
+            if (!file.Next(text)) return;
+            sink.ReadCell(col, row, text);
+        }
+    }
+}
+
+void WriteDocumentFile(const std::string& path, const TDocumentFileSource& source) {
+    TDocumentWriter file(path);
+    for (int line = 1; line <= 10; ++line) {
+        const auto item = static_cast<TDocumentLine>(line);
+        file.Line(source.Text(item), [&] { return std::string(ItemName(item)); });
+    }
+    const int aliases = source.AliasCount();
+    file.Number(static_cast<long long>(aliases) + 1);
+    file.Number(2);
+    for (int i = 0; i < aliases; ++i) {
+        const auto where = [&] { return "变量别名第" + Decimal(i + 1) + "行"; };
+        file.Line(source.AliasKey(i), where);
+        file.Line(source.AliasValue(i), where);
+    }
+    const int rows = source.RowCount();
+    const int cols = source.ColCount();
+    file.Number(rows);
+    file.Number(cols);
+    for (int row = 0; row < rows; ++row)
+        for (int col = 0; col < cols; ++col)
+            file.Line(source.Cell(col, row),
+                      [&] { return "数据表格第" + Decimal(row) + "行第" + Decimal(col) + "列"; });
+    file.Commit();
+}
+
+} // namespace xtq
