@@ -97,6 +97,7 @@ struct Piece {
 struct Match {
     bool ok = false;
     Piece left{}, right{};
+    Piece rightPart{}; // the right part as split, before brackets are removed
     std::uint8_t code = 0;
     RoutinePtr routine = nullptr;
 };
@@ -385,14 +386,16 @@ private:
 
     const Occurrences& Candidates(const BinaryForm& form) const { return occurrences_[form.list]; }
 
-    // Occurrences at the piece's own bracket level that leave room for both parts.
+    // Occurrences at the piece's own bracket level. An operator character in
+    // the last place ends the form; a keyword there leaves an empty right part,
+    // which fails only after the left part has been tried.
     std::uint32_t LastCandidatePosition(Piece p, const BinaryForm& form) const {
-        return form.op ? p.e - 2 : p.e - 4;
+        return form.op ? p.e - 2 : p.e - 3;
     }
 
     Occurrences::const_iterator FirstCandidate(Piece p, const BinaryForm& form) const {
         const Occurrences& list = Candidates(form);
-        if (p.size() < (form.op ? 3u : 5u)) return list.end();
+        if (p.size() < (form.op ? 3u : 4u)) return list.end();
         auto it = std::lower_bound(list.begin(), list.end(), std::pair{depth_[p.b], p.b + 1});
         if (it == list.end() || it->first != depth_[p.b] ||
             it->second > LastCandidatePosition(p, form))
@@ -412,18 +415,16 @@ private:
             const Piece rightPart{k + opLength, p.e};
             const auto right = Side(rightPart, form.right);
             if (!right) continue;
-            Match m{true, *left, *right, form.code};
-            if (form.code == kPower) m.code = PowerCode(rightPart);
-            return m;
+            return {true, *left, *right, rightPart, form.code};
         }
         return {};
     }
 
     Match Negation(Piece p) {
         const Piece rest{p.b + 1, p.e};
-        if (Accepts(rest, kB)) return {true, Interior(rest), {}, kNegate};
+        if (Accepts(rest, kB)) return {true, Interior(rest), {}, {}, kNegate};
         for (Form f : {kV, kP, kF1, kF2})
-            if (Accepts(rest, f)) return {true, rest, {}, kNegate};
+            if (Accepts(rest, f)) return {true, rest, {}, {}, kNegate};
         return {};
     }
 
@@ -432,7 +433,7 @@ private:
         if (!routine) return {};
         const Piece call{nextOpen_[p.b], p.e};
         if (!Accepts(call, kB)) return {};
-        return {true, Interior(call), {}, kOneArgFunction, routine};
+        return {true, Interior(call), {}, {}, kOneArgFunction, routine};
     }
 
     Match TwoArgumentCall(Piece p) {
@@ -446,7 +447,7 @@ private:
             if (!first) continue;
             const auto second = Valid({*comma + 1, arguments.e});
             if (!second) continue;
-            return {true, *first, *second, kTwoArgFunction, routine};
+            return {true, *first, *second, {}, kTwoArgFunction, routine};
         }
         return {};
     }
@@ -595,7 +596,9 @@ private:
             Deliver(depth, position, side, analyzer_.Variable(text));
             return;
         }
-        const Match m = analyzer_.Evaluate(text, kind);
+        Match m = analyzer_.Evaluate(text, kind);
+        // The power's code comes with its classification.
+        if (kind == kP) m.code = analyzer_.PowerCode(m.rightPart);
         const bool twoOperands = m.code >= kSum && m.code != kSquare && m.code != kCube &&
                                  m.code != kFourthPower && m.code != kOneArgFunction;
         const int childPosition = OperandPosition(depth);
