@@ -31,9 +31,11 @@ Decimal Printed(Extended magnitude, int significant) {
 // Digits precise enough to round correctly at any position up to `position`
 // digits. printf rounds its last digit itself, so when the digits after the
 // rounding position read as an exact half, the exact expansion decides.
+// Twenty-five digits past the rounding position keep a value of 64 significant
+// bits that is not an exact half clear of one.
 Decimal DigitsFor(Extended magnitude, int position) {
-    constexpr int kWorkingDigits = 40;
-    Decimal d = Printed(magnitude, kWorkingDigits);
+    const int workingDigits = std::max(40, position + 25);
+    Decimal d = Printed(magnitude, workingDigits);
     const std::string_view tail = std::string_view(d.digits).substr(static_cast<size_t>(position));
     if (!tail.empty() && tail[0] == '5' && tail.find_first_not_of('0', 1) == std::string_view::npos)
         d = Printed(magnitude, 17000); // exact for every extended value
@@ -73,6 +75,7 @@ std::string NonFiniteText(Extended value) {
 
 std::string GeneralNumberText(Extended value, int precision) {
     if (!std::isfinite(value)) return NonFiniteText(value);
+    precision = std::max(precision, 1);
     if (value == 0) return "0";
     const Extended magnitude = std::fabs(value);
     const Decimal d = RoundHalfUp(DigitsFor(magnitude, precision), precision);
