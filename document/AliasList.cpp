@@ -1,0 +1,90 @@
+#include "document/AliasList.h"
+
+namespace xtq {
+
+void TAliasList::Check(int index) const {
+    if (index < 0 || index >= Count())
+        throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+void TAliasList::CheckKey(std::string_view key, int except) const {
+    if (key.find('=') != std::string_view::npos)
+        throw EKeyEqualsSign("Key may not contain equals sign (\"=\")");
+    if (key.empty()) return;
+    for (int i = 0; i < Count(); ++i)
+        if (i != except && SameAliasKey(rows_[i].Key, key))
+            throw EKeyConflict("A key with the name of \"" + std::string(key) +
+                               "\" already exists");
+}
+
+void TAliasList::Changed() const {
+    if (listeners_ != nullptr)
+        listeners_->Notify([](TDocumentListener& l) { l.AliasListChanged(); });
+}
+
+const std::string& TAliasList::Key(int index) const {
+    Check(index);
+    return rows_[index].Key;
+}
+
+const std::string& TAliasList::Value(int index) const {
+    Check(index);
+    return rows_[index].Value;
+}
+
+int TAliasList::IndexOfKey(std::string_view key) const {
+    for (int i = 0; i < Count(); ++i)
+        if (SameAliasKey(rows_[i].Key, key)) return i;
+    return -1;
+}
+
+void TAliasList::Append(std::string key, std::string value) {
+    Insert(Count(), std::move(key), std::move(value));
+}
+
+void TAliasList::Insert(int index, std::string key, std::string value) {
+    if (index != Count()) Check(index);
+    CheckKey(key, -1);
+    rows_.insert(rows_.begin() + index, TAliasRow{std::move(key), std::move(value)});
+    Changed();
+}
+
+void TAliasList::SetKey(int index, std::string key) {
+    Check(index);
+    if (rows_[index].Key == key) return;
+    CheckKey(key, index);
+    rows_[index].Key = std::move(key);
+    Changed();
+}
+
+void TAliasList::SetValue(int index, std::string value) {
+    Check(index);
+    if (rows_[index].Value == value) return;
+    rows_[index].Value = std::move(value);
+    Changed();
+}
+
+void TAliasList::Delete(int index) {
+    Check(index);
+    rows_.erase(rows_.begin() + index);
+    Changed();
+}
+
+void TAliasList::Clear() {
+    if (rows_.empty()) return;
+    rows_.clear();
+    Changed();
+}
+
+bool TAliasList::CanAddRowAt(int current) const {
+    return current >= 0 && current < Count() && !rows_[current].Key.empty();
+}
+
+bool TAliasList::RemoveIfEmpty(int index) {
+    Check(index);
+    if (!rows_[index].Key.empty() || !rows_[index].Value.empty()) return false;
+    Delete(index);
+    return true;
+}
+
+} // namespace xtq

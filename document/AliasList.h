@@ -1,0 +1,59 @@
+#pragma once
+// The alias list ValueListEditor1: ordered (key, value) rows, the key a
+// variable name such as x1 and the value its alias. Keys are unique without
+// regard to the letter case of A-Z; an empty key (a row being typed) is not
+// compared.
+
+#include "document/DocumentListener.h"
+#include "formula/Exception.h"
+#include "storage/AliasDecoding.h"
+
+#include <string>
+#include <string_view>
+
+namespace xtq {
+
+// "Key may not contain equals sign ("=")".
+XTQ_DECLARE_ERROR(EKeyEqualsSign, Exception);
+// "List index out of bounds (%d)".
+XTQ_DECLARE_ERROR(EStringListError, Exception);
+
+class TAliasList {
+public:
+    int Count() const { return static_cast<int>(rows_.size()); }
+    const std::string& Key(int index) const;
+    const std::string& Value(int index) const;
+    const TAliasRows& Rows() const { return rows_; }
+
+    // Index of the row whose key equals `key` apart from letter case, or -1.
+    int IndexOfKey(std::string_view key) const;
+
+    // Each raises EKeyConflict ("A key with the name of "%s" already exists")
+    // when another row holds the key, EKeyEqualsSign when it contains "=",
+    // EStringListError for an index out of range; the list is then unchanged.
+    void Append(std::string key, std::string value);
+    void Insert(int index, std::string key, std::string value);
+    void SetKey(int index, std::string key);
+    void SetValue(int index, std::string value);
+    void Delete(int index);
+    void Clear();
+
+    // Editing rules of the list editor: a row may be appended below or
+    // inserted above the current row only when its key is not empty; a row
+    // whose key and value are both empty is removed when the user leaves it
+    // (returns true when it was).
+    bool CanAddRowAt(int current) const;
+    bool RemoveIfEmpty(int index);
+
+    void SetListeners(const TListenerList* listeners) { listeners_ = listeners; }
+
+private:
+    void Check(int index) const;
+    void CheckKey(std::string_view key, int except) const;
+    void Changed() const;
+
+    TAliasRows rows_;
+    const TListenerList* listeners_ = nullptr;
+};
+
+} // namespace xtq

@@ -1,0 +1,225 @@
+#include "document/Document.h"
+
+#include "document/TextRules.h"
+#include "storage/DocumentFile.h"
+#include "storage/InOutError.h"
+
+#include <charconv>
+
+namespace xtq {
+namespace {
+
+std::string Decimal(long long value) {
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+TField FieldOfLine(TDocumentLine line) {
+    switch (line) {
+    case TDocumentLine::LeftName:
+        return TField::EditFd;
+    case TDocumentLine::RightSide:
+        return TField::EditEqual;
+    case TDocumentLine::DisplayedFormula:
+        return TField::EditAeq;
+    case TDocumentLine::DataPointCount:
+        return TField::EditNuRow;
+    case TDocumentLine::VariableCount:
+        return TField::EditNuCol;
+    case TDocumentLine::Correlation:
+        return TField::LabelR;
+    case TDocumentLine::MaximumError:
+        return TField::Labelem;
+    case TDocumentLine::MeanError:
+        return TField::Labelea;
+    case TDocumentLine::Coefficients:
+        return TField::MemoCoefs;
+    case TDocumentLine::Result:
+        return TField::MemoResult;
+    }
+    return TField::EditFd;
+}
+
+} // namespace
+
+// Applies what the reader hands on, item by item.
+class TRegressDocument::TFileSink : public TDocumentFileSink {
+public:
+    explicit TFileSink(TRegressDocument& document) : document_(document) {}
+
+    void ReadText(TDocumentLine line, std::string_view text) override {
+        document_.SetText(FieldOfLine(line), std::string(text));
+    }
+    void ClearAliases() override { document_.aliases_.Clear(); }
+    void ReadAlias(std::string_view key, std::string_view value) override {
+        document_.aliases_.Append(std::string(key), std::string(value));
+    }
+    void ReadRowCount(int rows) override {
+        const long long points = static_cast<long long>(rows) - 1;
+        if (points > kMaxDataPoints)
+            throw ECountRangeError("数据点数不能超过" + Decimal(kMaxDataPoints) +
+                                   "（文件中的表格行数是" + Decimal(rows) + "）");
+        document_.SetText(TField::EditNuRow, Decimal(points));
+    }
+    void ReadColCount(int cols) override {
+        if (cols > kMaxTableCols)
+            throw ECountRangeError("表格列数不能超过" + Decimal(kMaxTableCols) +
+                                   "（文件中的表格列数是" + Decimal(cols) + "）");
+    }
+    void ReadCell(int col, int row, std::string_view text) override {
+        document_.table_.SetCell(col, row, text);
+    }
+
+private:
+    TRegressDocument& document_;
+};
+
+// Presents the document's items to the writer.
+class TRegressDocument::TFileSource : public TDocumentFileSource {
+public:
+    explicit TFileSource(const TRegressDocument& document) : document_(document) {}
+
+    std::string_view Text(TDocumentLine line) const override {
+        return document_.Text(FieldOfLine(line));
+    }
+    int AliasCount() const override { return document_.aliases_.Count(); }
+    std::string_view AliasKey(int index) const override { return document_.aliases_.Key(index); }
+    std::string_view AliasValue(int index) const override {
+        return document_.aliases_.Value(index);
+    }
+    int RowCount() const override { return document_.table_.RowCount(); }
+    int ColCount() const override { return document_.table_.ColCount(); }
+    std::string_view Cell(int col, int row) const override {
+        return document_.table_.Cell(col, row);
+    }
+
+private:
+    const TRegressDocument& document_;
+};
+
+TRegressDocument::TRegressDocument() {
+    aliases_.SetListeners(&listeners_);
+    table_.SetListeners(&listeners_);
+    // The texts of the window's design.
+    fields_[static_cast<int>(TField::EditFd)] = "Y";
+    fields_[static_cast<int>(TField::EditFa)] = "Y";
+    fields_[static_cast<int>(TField::LabelR)] = "0.00";
+    fields_[static_cast<int>(TField::Labelem)] = "0.00";
+    fields_[static_cast<int>(TField::Labelea)] = "0.00";
+    fields_[static_cast<int>(TField::EditNuRow)] = "0";
+    fields_[static_cast<int>(TField::EditNuCol)] = "00";
+    fields_[static_cast<int>(TField::Caption)] = kInitialCaption;
+    // Start-up sets the two counts; their rules build the initial table.
+    SetText(TField::EditNuRow, "5");
+    SetText(TField::EditNuCol, "1");
+}
+
+void TRegressDocument::Notify(TField field) {
+    listeners_.Notify([field](TDocumentListener& l) { l.FieldChanged(field); });
+}
+
+void TRegressDocument::SetText(TField field, std::string text) {
+    std::string& current = fields_[static_cast<int>(field)];
+    if (current == text) return;
+    if (field == TField::EditNuRow) CheckDataPointCountText(text);
+    if (field == TField::EditNuCol) CheckVariableCountText(text);
+    current = std::move(text);
+    Notify(field);
+    switch (field) {
+    case TField::EditFd:
+        SetText(TField::EditFa, current);
+        break;
+    case TField::EditNuRow:
+        table_.EditNuRowChange(current);
+        break;
+    case TField::EditNuCol:
+        table_.EditNuColChange(current);
+        break;
+    default:
+        break;
+    }
+}
+
+std::string TRegressDocument::DisplayText(int col, int row) const {
+    const std::string_view stored = table_.Cell(col, row);
+    if (!HasHeaderDisplay(col, row)) return std::string(stored);
+    const std::string& name = Text(TField::EditFd);
+    std::string text = SubstituteAliases(stored, aliases_);
+    text = ReplaceAllIgnoreCase(text, "Y。", name);
+    return ReplaceAllIgnoreCase(text, "Y`", name + "`");
+}
+
+TRect TRegressDocument::HeaderMarkerBox(const TRect& cell) {
+    const int xc = cell.left + (2 * (cell.right - cell.left)) / 3;
+    const int yc = cell.bottom + (cell.top - cell.bottom - 17) / 2 + 4;
+    return {xc - 1, yc, xc + 8, yc + 9};
+}
+
+bool TRegressDocument::LeftSideNameIsBlank() const {
+    return IsBlankText(Text(TField::EditFd));
+}
+
+bool TRegressDocument::BitBtnSaveClick() {
+    const std::string& right = Text(TField::EditEqual);
+    if (IsBlankText(right)) return false;
+    SetText(TField::EditAeq, ReplaceChar(SubstituteAliases(right, aliases_), '*', '.'));
+    SBRegressClick();
+    return true;
+}
+
+void TRegressDocument::SetFileName(const std::string& path) {
+    SetText(TField::CurrentFileName, path);
+    const std::string& caption = Text(TField::Caption);
+    const size_t dash = caption.find('-');
+    SetText(TField::Caption, dash == std::string::npos ? path : caption.substr(0, dash + 1) + path);
+}
+
+void TRegressDocument::NewDocument(const std::string& path) {
+    SetFileName(path);
+    for (TField field : {TField::EditAeq, TField::MemoCoefs, TField::MemoResult, TField::EditEqual,
+                         TField::LabelR, TField::Labelem, TField::Labelea})
+        SetText(field, "");
+    TTableUpdate update(table_);
+    table_.EmptyCellsInside(1);
+    // The rows are numbered again also when the count is 5 already.
+    if (Text(TField::EditNuRow) == "5") {
+        table_.EditNuRowChange("5");
+    } else {
+        SetText(TField::EditNuRow, "5");
+    }
+    SetText(TField::EditNuCol, "1");
+    aliases_.Clear();
+}
+
+void TRegressDocument::OpenDocument(const std::string& path) {
+    SetFileName(path);
+    if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
+    ReadDocument(path);
+}
+
+void TRegressDocument::ReadDocument(const std::string& path) {
+    TTableUpdate update(table_);
+    table_.EmptyCellsInside(0);
+    TFileSink sink(*this);
+    ReadDocumentFile(path, sink);
+}
+
+void TRegressDocument::WriteDocument(const std::string& path) const {
+    const TFileSource source(*this);
+    WriteDocumentFile(path, source);
+}
+
+void TRegressDocument::SaveDocument() {
+    const std::string& path = Text(TField::CurrentFileName);
+    if (path.empty()) throw EInOutError("Invalid filename", 0);
+    WriteDocument(path);
+}
+
+void TRegressDocument::SaveDocumentAs(const std::string& path) {
+    WriteDocument(path);
+    SetFileName(path);
+    if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
+}
+
+} // namespace xtq

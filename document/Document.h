@@ -1,0 +1,146 @@
+#pragma once
+// The document model: every field of a regression document by the name of the
+// control that shows it, the alias list, the data table, the status message,
+// the window title and the current file name, with the change rules and the
+// commands New, Open, Save, Save As, apply definition and Regress. A window
+// binds its controls to it and follows it through TDocumentListener; every
+// rule lives here.
+
+#include "document/AliasList.h"
+#include "document/DataTable.h"
+#include "document/DocumentListener.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace xtq {
+
+inline constexpr const char* kInitialCaption = "Orvane(XTQ V1.1)-空白";
+// Status message of a Regress run at a value that is not a number; the data
+// point's number follows.
+inline constexpr const char* kIncompleteDataMessage = "数据不完整。数据点：";
+// Status message of a Regress run whose least-squares system is singular.
+inline constexpr const char* kSingularFitMessage =
+    "回归失败：公式中的常数无法区分（项之间线性相关），或数据点太少。";
+// Status message of a Regress run on a table whose header row leaves no
+// measured-value column before the two result columns.
+inline constexpr const char* kNoMeasuredColumnMessage =
+    "数据表格的表头与独立变量数不符：没有实测值列。";
+// Message of the blank left-side name check (title "错误").
+inline constexpr const char* kBlankNameMessage = "不能为空白！";
+inline constexpr const char* kBlankNameTitle = "错误";
+
+// Open (and Save As) put the file name at the top of the recent-files list
+// through this; the recent-files list implements it.
+class IRecentFiles {
+public:
+    virtual ~IRecentFiles() = default;
+    virtual void AddRecentFile(const std::string& fileName) = 0;
+};
+
+enum class TRegressOutcome {
+    Done,
+    // Stopped before the fit: a value that is not a number (the status panel
+    // names the data point and the cell is current), no data point at all, or
+    // no measured-value column. Nothing else changed.
+    IncompleteData,
+    // The least-squares system was singular: the results are written as the
+    // fit gives them (fitted values 0), the coefficient list is empty, and the
+    // status panel says why.
+    Singular,
+};
+
+struct TRect {
+    int left;
+    int top;
+    int right; // first pixel past the cell
+    int bottom;
+};
+
+class TRegressDocument {
+public:
+    // The document as start-up leaves it: "Y" as the left-side name, "0.00" in
+    // the three statistics, five data rows and one variable.
+    TRegressDocument();
+    TRegressDocument(const TRegressDocument&) = delete;
+    TRegressDocument& operator=(const TRegressDocument&) = delete;
+
+    const std::string& Text(TField field) const { return fields_[static_cast<int>(field)]; }
+    // Sets the text and, when it differs from the current one, runs the
+    // field's change rule: EditFd is mirrored into EditFa, EditNuRow and
+    // EditNuCol run the count rules of the table. A count beyond the maximum
+    // raises ECountRangeError and leaves the field as it was (the window then
+    // shows the model's text again).
+    void SetText(TField field, std::string text);
+
+    TAliasList& ValueListEditor1() { return aliases_; }
+    const TAliasList& ValueListEditor1() const { return aliases_; }
+    TDataTable& Tabelle() { return table_; }
+    const TDataTable& Tabelle() const { return table_; }
+
+    void AddListener(TDocumentListener* listener) { listeners_.Add(listener); }
+    void RemoveListener(TDocumentListener* listener) { listeners_.Remove(listener); }
+    void SetRecentFiles(IRecentFiles* recentFiles) { recentFiles_ = recentFiles; }
+
+    // Header display (TabelleDrawCell). The header cells of columns 1 to 20
+    // show their stored text with the aliases substituted, "Y。" replaced by
+    // the left-side name and "Y`" by the left-side name and "`" (letter case
+    // ignored), painted followed by three blanks and with a grey marker. Every
+    // other cell shows its stored text.
+    static bool HasHeaderDisplay(int col, int row) { return row == 0 && col >= 1 && col <= 20; }
+    std::string DisplayText(int col, int row) const;
+    // The text painted over a header cell with a header display: the display
+    // text followed by three blanks, at (left + 2, top).
+    std::string HeaderPaintText(int col) const { return DisplayText(col, 0) + "   "; }
+    // The marker's box (right and bottom excluded) for a cell rectangle.
+    static TRect HeaderMarkerBox(const TRect& cell);
+
+    // The left-side name check when EditFd loses the focus: true when the name
+    // is blank and kBlankNameMessage is to be shown.
+    bool LeftSideNameIsBlank() const;
+
+    // The apply-definition step (BitBtnSaveClick), run when the user leaves the
+    // formula page: unless the right side is blank, EditAeq shows it with the
+    // aliases substituted and "*" as ".", and Regress runs. Returns false when
+    // nothing ran.
+    bool BitBtnSaveClick();
+
+    // The Regress command. Formula and arithmetic errors propagate; what the
+    // run wrote before stays.
+    TRegressOutcome SBRegressClick();
+
+    // New: `path` is the name chosen in the Save dialog; no file is written.
+    void NewDocument(const std::string& path);
+    // Open: names the file in the title and the recent-files list, then reads
+    // it (ReadDocument). Errors propagate with what was read before applied.
+    void OpenDocument(const std::string& path);
+    // Save writes CurrentFileName; while it is empty the window asks for a
+    // path as for Save As.
+    bool SaveNeedsPath() const { return Text(TField::CurrentFileName).empty(); }
+    void SaveDocument();
+    // Save As writes the chosen path and, once written, makes it the current
+    // file: title, CurrentFileName and the recent-files list follow.
+    void SaveDocumentAs(const std::string& path);
+
+    // The reading part of Open: empties the cells inside the counts and reads
+    // the file into the document.
+    void ReadDocument(const std::string& path);
+    // Writes the document; on any failure the file on disk is unchanged.
+    void WriteDocument(const std::string& path) const;
+
+private:
+    class TFileSink;
+    class TFileSource;
+
+    void Notify(TField field);
+    void SetFileName(const std::string& path);
+
+    std::array<std::string, kFieldCount> fields_;
+    TAliasList aliases_;
+    TDataTable table_;
+    TListenerList listeners_;
+    IRecentFiles* recentFiles_ = nullptr;
+};
+
+} // namespace xtq

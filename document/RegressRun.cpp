@@ -1,0 +1,151 @@
+// The Regress command SBRegressClick over the document model.
+
+#include "document/RegressRun.h"
+
+#include "document/CellConversion.h"
+#include "document/Document.h"
+#include "document/TextRules.h"
+#include "formula/Random.h"
+#include "regression/Correlation.h"
+#include "regression/ModelFit.h"
+#include "regression/NumberText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace xtq {
+namespace {
+
+std::string Decimal(int value) {
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// Pads on the right with blanks to `width` characters; longer texts stay whole.
+void AppendPadded(std::string& out, std::string_view text, size_t width) {
+    out.append(text);
+    size_t characters = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
+    if (characters < width) out.append(width - characters, ' ');
+}
+
+} // namespace
+
+std::string CoefficientLine(const std::vector<std::string>& names,
+                            const std::vector<Extended>& values) {
+    std::string line;
+    const size_t count = std::min(names.size(), values.size());
+    for (size_t i = 0; i < count; ++i) {
+        AppendPadded(line, names[i], 1);
+        line += '=';
+        AppendPadded(line, GeneralNumberText(values[i]), 25);
+    }
+    return line;
+}
+
+TRegressOutcome TRegressDocument::SBRegressClick() {
+    TDataTable& table = table_;
+
+    // 1. The variable columns: the run of headers from column 1 that begin with "X".
+    int n = 0;
+    for (int col = 1; col <= table.ColCount() - 1; ++col) {
+        const std::string_view header = table.Cell(col, 0);
+        if (header.empty() || header.front() != 'X') break;
+        ++n;
+    }
+    const int m = table.RowCount() - 1;
+    const int measured = n + 1;
+    const int fittedCol = table.ColCount() - 2;
+    const int errorCol = table.ColCount() - 1;
+
+    // 2. Fresh random numbers for every run.
+    Randomize();
+
+    // Without a data point there is nothing to fit.
+    if (m < 1) {
+        SetText(TField::StatusPanel0, std::string(kIncompleteDataMessage) + "1");
+        return TRegressOutcome::IncompleteData;
+    }
+    // The results must not overwrite the data: the measured values have to
+    // stand left of the two result columns (a header row that does not match
+    // the variable count, as a hand-made file may hold, breaks this).
+    if (measured >= fittedCol) {
+        SetText(TField::StatusPanel0, kNoMeasuredColumnMessage);
+        return TRegressOutcome::IncompleteData;
+    }
+
+    // 3. The cells as numbers, row by row.
+    TMatrix data(static_cast<size_t>(n) + 1, TVector(static_cast<size_t>(m)));
+    for (int row = 1; row <= m; ++row) {
+        for (int col = 1; col <= measured; ++col) {
+            Extended value;
+            if (!TryCellToExtended(table.Cell(col, row), value)) {
+                SetText(TField::StatusPanel0, kIncompleteDataMessage + Decimal(row));
+                table.SetCol(col);
+                table.SetRow(row);
+                return TRegressOutcome::IncompleteData;
+            }
+            data[col - 1][row - 1] = value;
+        }
+    }
+
+    // 4. and 5. The fit and the fitted values.
+    const std::string fitted = FitFormula(Text(TField::EditEqual), data);
+    const bool singular = fitted.empty();
+    SetText(TField::MemoResult, fitted);
+    const TVector values = EvaluateFormula(Text(TField::MemoResult), data);
+
+    // 6. Per-row results; the errors in double.
+    TMatrix pairs(2, TVector(static_cast<size_t>(m)));
+    double maximum = 0;
+    double mean = 0;
+    {
+        TTableUpdate update(table);
+        for (int row = 1; row <= m; ++row) {
+            const Extended y = data[n][row - 1];
+            const Extended f = values[row - 1];
+            table.SetCell(fittedCol, row, GeneralNumberText(f));
+            double e = 0;
+            if (y != 0) {
+                e = static_cast<double>((f - y) * 100 / y);
+                table.SetCell(errorCol, row, FixedNumberText(e));
+            } else {
+                table.SetCell(errorCol, row, "-");
+            }
+            e = std::fabs(e);
+            if (e > maximum) maximum = e;
+            mean = mean + e / static_cast<double>(m);
+            pairs[0][row - 1] = y;
+            pairs[1][row - 1] = f;
+        }
+    }
+
+    // 7. The statistics.
+    SetText(TField::LabelR, FixedNumberText(Correlation(pairs)));
+    SetText(TField::Labelem, FixedNumberText(maximum));
+    SetText(TField::Labelea, FixedNumberText(mean));
+
+    // 8. The coefficient list; after a singular system the values mean nothing.
+    SetText(TField::MemoCoefs,
+            singular ? std::string() : CoefficientLine(ConstNames(), ConstValues()));
+
+    // 9. The display form of the fitted formula.
+    const std::string& result = Text(TField::MemoResult);
+    if (!IsBlankText(result)) {
+        std::string display = ReplaceChar(SubstituteAliases(result, aliases_), '*', '.');
+        SetText(TField::MemoResult, ReplaceAllIgnoreCase(display, "Y`", Text(TField::EditFd)));
+    }
+
+    if (singular) {
+        SetText(TField::StatusPanel0, kSingularFitMessage);
+        return TRegressOutcome::Singular;
+    }
+    // A successful run leaves the status panel alone, except that it takes back
+    // the failure message of an earlier run, which would now mislead.
+    if (Text(TField::StatusPanel0) == kSingularFitMessage) SetText(TField::StatusPanel0, "");
+    return TRegressOutcome::Done;
+}
+
+} // namespace xtq

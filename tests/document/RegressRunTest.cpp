@@ -1,0 +1,204 @@
+#include "document/RegressRun.h"
+
+#include "document/Document.h"
+#include "formula/Errors.h"
+#include "regression/NumberText.h"
+#include "tests/document/DocumentTesting.h"
+
+#include <gtest/gtest.h>
+
+namespace xtq {
+namespace {
+
+using testing::DataColumn;
+using testing::Texts;
+using testing::TypeData;
+
+class RegressRun : public ::testing::Test {
+protected:
+    TRegressDocument doc;
+
+    void Define(const char* right,
+                std::initializer_list<std::pair<const char*, const char*>> aliases = {}) {
+        doc.SetText(TField::EditEqual, right);
+        for (const auto& [key, value] : aliases)
+            doc.ValueListEditor1().Append(key, value);
+    }
+    int FittedCol() const { return doc.Tabelle().ColCount() - 2; }
+    int ErrorCol() const { return doc.Tabelle().ColCount() - 1; }
+};
+
+TEST_F(RegressRun, StraightLineThroughThreePoints) {
+    Define("a+b*x1", {{"x1", "x"}});
+    TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
+    EXPECT_EQ(DataColumn(doc, 4), (Texts{"0.000000", "0.000000", "0.000000"}));
+    EXPECT_EQ(doc.Text(TField::LabelR), "1.000000");
+    EXPECT_EQ(doc.Text(TField::Labelem), "0.000000");
+    EXPECT_EQ(doc.Text(TField::Labelea), "0.000000");
+    EXPECT_EQ(doc.Text(TField::MemoCoefs),
+              "a=1" + std::string(24, ' ') + "b=2" + std::string(24, ' '));
+    EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x");
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), "");
+}
+
+TEST_F(RegressRun, PerRowErrorsAndTheirStatistics) {
+    // A lone constant fits the mean: 3 for the measured values 4 and 2.
+    Define("a");
+    TypeData(doc, 0, {{"4"}, {"2"}});
+    doc.SetText(TField::EditFd, "Z");
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(DataColumn(doc, FittedCol()), (Texts{"3", "3"}));
+    EXPECT_EQ(DataColumn(doc, ErrorCol()), (Texts{"-25.000000", "50.000000"}));
+    EXPECT_EQ(doc.Text(TField::Labelem), "50.000000");
+    EXPECT_EQ(doc.Text(TField::Labelea), "37.500000");
+    EXPECT_EQ(doc.Text(TField::LabelR), "0.000000"); // the fitted values do not vary
+    EXPECT_EQ(doc.Text(TField::MemoResult), "Z=3");
+}
+
+TEST_F(RegressRun, MeasuredZeroShowsADashAndStillCountsInTheMean) {
+    Define("a");
+    TypeData(doc, 0, {{"4"}, {"0"}, {"2"}});
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(DataColumn(doc, FittedCol()), (Texts{"2", "2", "2"}));
+    EXPECT_EQ(DataColumn(doc, ErrorCol()), (Texts{"-50.000000", "-", "0.000000"}));
+    EXPECT_EQ(doc.Text(TField::Labelem), "50.000000");
+    EXPECT_EQ(doc.Text(TField::Labelea), "16.666670"); // 50 / 3 in double, seven digits
+}
+
+TEST_F(RegressRun, ValueThatIsNoNumberStopsTheRun) {
+    Define("a+b*x1");
+    TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    doc.Tabelle().SetCol(1);
+    doc.Tabelle().SetRow(1);
+    for (const char* bad : {"seven", "", "7,0", "1 000", "\t7"}) {
+        doc.Tabelle().SetCell(2, 3, bad);
+        EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData) << bad;
+        EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：3");
+        EXPECT_EQ(doc.Tabelle().Col(), 2);
+        EXPECT_EQ(doc.Tabelle().Row(), 3);
+        // The results of the run before stay.
+        EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
+        EXPECT_EQ(doc.Text(TField::LabelR), "1.000000");
+        EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x1");
+    }
+    // A later good run does not clear the message.
+    doc.Tabelle().SetCell(2, 3, " 7 ");
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：3");
+}
+
+TEST_F(RegressRun, NoDataPoints) {
+    Define("a+b*x1");
+    doc.SetText(TField::EditNuRow, "0");
+    doc.SetText(TField::LabelR, "kept");
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：1");
+    EXPECT_EQ(doc.Text(TField::LabelR), "kept");
+    EXPECT_EQ(doc.Text(TField::MemoResult), "");
+}
+
+TEST_F(RegressRun, SingularSystemSaysSo) {
+    Define("a+b*x1");
+    // x1 never varies, so its constant cannot be told from the lone one (four
+    // rows keep the elimination exact).
+    TypeData(doc, 1, {{"2", "1"}, {"2", "0"}, {"2", "3"}, {"2", "4"}});
+    doc.SetText(TField::MemoCoefs, "old");
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Singular);
+    EXPECT_EQ(doc.Text(TField::MemoResult), "");
+    EXPECT_EQ(doc.Text(TField::MemoCoefs), "");
+    EXPECT_EQ(DataColumn(doc, 3), (Texts{"0", "0", "0", "0"}));
+    EXPECT_EQ(DataColumn(doc, 4), (Texts{"-100.000000", "-", "-100.000000", "-100.000000"}));
+    EXPECT_EQ(doc.Text(TField::Labelem), "100.000000");
+    EXPECT_EQ(doc.Text(TField::Labelea), "75.000000");
+    EXPECT_EQ(doc.Text(TField::LabelR), "0.000000");
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), kSingularFitMessage);
+    // A good run afterwards takes the message back.
+    doc.Tabelle().SetCell(1, 1, "1");
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), "");
+}
+
+TEST_F(RegressRun, TooFewPointsAreSingularToo) {
+    Define("a+b*x1");
+    TypeData(doc, 1, {{"1", "5"}});
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Singular);
+}
+
+TEST_F(RegressRun, FormulaErrorPropagatesAndChangesNoResult) {
+    Define("a+b*x1");
+    TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    doc.SetText(TField::EditEqual, "a+b*q1");
+    EXPECT_THROW(doc.SBRegressClick(), EMathParserError);
+    EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
+    EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x1");
+}
+
+TEST_F(RegressRun, DisplayFormIsTextual) {
+    Define("a+b*x1", {{"x1", "x"}, {"y`", "w"}});
+    TypeData(doc, 1, {{"1", "2.5"}, {"2", "3"}, {"3", "3.5"}});
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    // The alias row for Y` replaces it before the left-side name does; the
+    // decimal point and the multiplication sign both show as ".".
+    EXPECT_EQ(doc.Text(TField::MemoResult), "w=2+0.5.x");
+}
+
+TEST_F(RegressRun, HeaderRowWithoutMeasuredColumnStopsBeforeWriting) {
+    Define("a+b*x1");
+    TypeData(doc, 1, {{"1", "3"}, {"2", "5"}});
+    doc.Tabelle().SetCell(2, 0, "X2"); // as a hand-made file could hold it
+    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
+    EXPECT_EQ(doc.Text(TField::StatusPanel0), kNoMeasuredColumnMessage);
+    EXPECT_EQ(DataColumn(doc, 3), (Texts{"", ""}));
+}
+
+TEST(CoefficientLine, PaddingOfNamesAndValues) {
+    EXPECT_EQ(CoefficientLine({"a", "b"}, {1.5L, -2.0L}),
+              "a=1.5" + std::string(22, ' ') + "b=-2" + std::string(23, ' '));
+    EXPECT_EQ(CoefficientLine({""}, {3.0L}), " =3" + std::string(24, ' '));
+    EXPECT_EQ(CoefficientLine({"b11"}, {1.0L / 3}), "b11=0.333333333333333" + std::string(8, ' '));
+    EXPECT_EQ(CoefficientLine({}, {}), "");
+    const std::string longValue = "-1.23456789012345E-100";
+    EXPECT_EQ(CoefficientLine({"c"}, {-1.23456789012345e-100L}), "c=" + longValue + "   ");
+}
+
+// The two number texts of the results.
+TEST(NumberTexts, GeneralForm) {
+    struct Case {
+        Extended value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2, "2"},
+        {-0.5L, "-0.5"},
+        {1.0L / 3, "0.333333333333333"},
+        {0.0001L, "0.0001"},
+        {0.00001L, "1E-5"},
+        {-1.25e-7L, "-1.25E-7"},
+        {999999999999999.0L, "999999999999999"},
+        {1e15L, "1E15"},
+        {0, "0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GeneralNumberText(c.value), c.text) << c.text;
+}
+
+TEST(NumberTexts, FixedForm) {
+    struct Case {
+        Extended value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {25, "25.000000"},         {-10.0L / 3, "-3.333333"},   {123.456789L, "123.456800"},
+        {85.0L / 6, "14.166670"},  {0.9987654321L, "0.998765"}, {0.0000004L, "0.000000"},
+        {-0.0000004L, "0.000000"}, {12345678, "1.234568E7"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FixedNumberText(c.value), c.text) << c.text;
+}
+
+} // namespace
+} // namespace xtq
