@@ -2,6 +2,7 @@
 // files in data/ are what the generator writes, the library is well formed,
 // and every formula fits its sample document.
 
+#include "document/Document.h"
 #include "regression/Correlation.h"
 #include "regression/ModelFit.h"
 #include "storage/AliasDecoding.h"
@@ -170,6 +171,27 @@ TEST(ShippedDocuments, EveryFormulaFitsItsSampleDocument) {
                 << "constant " << k;
         }
     }
+}
+
+TEST(ShippedDocuments, EveryDocumentRegressesWithTheRegressCommand) {
+    size_t documents = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kDataFolder)) {
+        if (entry.path().extension() != ".rgs") continue;
+        ++documents;
+        SCOPED_TRACE(entry.path().filename().string());
+        TRegressDocument doc;
+        doc.OpenDocument(entry.path().string());
+        const std::string displayed = doc.Text(TField::EditAeq);
+        // Leaving the formula page shows the same displayed formula the file
+        // holds, and runs Regress.
+        ASSERT_TRUE(doc.BitBtnSaveClick());
+        EXPECT_EQ(doc.Text(TField::EditAeq), displayed);
+        EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+        EXPECT_GT(Number(doc.Text(TField::LabelR)), 0.999L);
+        EXPECT_LT(Number(doc.Text(TField::Labelem)), 1.0L); // per cent
+        EXPECT_FALSE(doc.Text(TField::MemoCoefs).empty());
+    }
+    EXPECT_EQ(documents, ShippedFormulas().size());
 }
 
 } // namespace
