@@ -72,11 +72,15 @@ TEST(NumberText, DecimalPointIndependentOfTheLocale) {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     bool switched = false;
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name)) {
+        if (std::setlocale(LC_NUMERIC, name) &&
+            std::string(std::localeconv()->decimal_point) == ",") {
             switched = true;
             break;
         }
-    if (!switched) GTEST_SKIP() << "no locale with a decimal comma installed";
+    if (!switched) {
+        std::setlocale(LC_NUMERIC, saved.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    }
     const std::string general = GeneralNumberText(-1.25L);
     const std::string scientific = GeneralNumberText(1.5e-7L);
     const std::string fixed = FixedNumberText(3.5L);
