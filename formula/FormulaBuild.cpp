@@ -7,10 +7,12 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <locale.h>
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <unordered_map>
 
 namespace xtq {
 namespace {
@@ -213,8 +215,19 @@ public:
             if (t_.compare(i, 3, "DIV") == 0) occurrences_[5].push_back({depth_[i], i});
             if (t_.compare(i, 3, "MOD") == 0) occurrences_[6].push_back({depth_[i], i});
         }
+        for (std::uint32_t i = 1; i < n; ++i) {
+            if (t_[i] != '+' && t_[i] != '-') continue;
+            const char before = t_[i - 1];
+            const bool soft = before == '*' || before == '/' || before == '^' || before == 'V' ||
+                              before == 'D' || before == 'E' || before == '(' || before == '+' ||
+                              before == '-';
+            if (!soft) hardSigns_[t_[i] == '+' ? 0 : 1].push_back({depth_[i], i});
+        }
         for (auto& list : occurrences_)
             std::sort(list.begin(), list.end());
+        for (auto& list : hardSigns_)
+            std::sort(list.begin(), list.end());
+        pure_ = !MayHoldOverflowingLiteral();
         for (const auto& [name, cell] : variables_)
             maxVariable_ = std::max(maxVariable_, name.size());
         for (const auto& [name, r] : one_)
@@ -249,7 +262,7 @@ public:
             return Decided(variables_.find(Text(p)) != variables_.end());
         case kB:
             return Decided(p.size() >= 2 && t_[p.b] == '(' && t_[p.e - 1] == ')' &&
-                           Valid({p.b + 1, p.e - 1}).has_value());
+                           IsValid({p.b + 1, p.e - 1}));
         case kU:
             return Negation(p);
         case kF1:
@@ -259,6 +272,12 @@ public:
         default:
             return Binary(p, *BinaryFormOf(f));
         }
+    }
+
+    bool IsValid(Piece p) {
+        for (Form f : kValidOrder)
+            if (Accepts(p, f)) return true;
+        return false;
     }
 
     // A valid expression, with redundant outer brackets removed.
@@ -275,8 +294,27 @@ public:
         return std::nullopt;
     }
 
-    // What a piece accepted by B yields: its interior, stripped further.
-    Piece Interior(Piece p) { return *Valid({p.b + 1, p.e - 1}); }
+    // What a piece accepted by B yields: its interior, stripped further
+    // while no form but B accepts it.
+    Piece Interior(Piece p) {
+        const std::uint64_t key = (std::uint64_t{p.b} << 32) | p.e;
+        if (const auto found = interiors_.find(key); found != interiors_.end())
+            return found->second;
+        Piece q{p.b + 1, p.e - 1};
+        for (;;) {
+            bool other = false;
+            for (Form f : kValidOrder) {
+                if (f != kB && Accepts(q, f)) {
+                    other = true;
+                    break;
+                }
+            }
+            if (other || !Accepts(q, kB)) break;
+            q = {q.b + 1, q.e - 1};
+        }
+        interiors_.emplace(key, q);
+        return q;
+    }
 
     // The literal's value, or nothing when the piece is not a literal.
     // Raises EOverflow for a value beyond the 8-byte range.
@@ -356,6 +394,8 @@ private:
     // skips no work that could raise an error.
     bool Possible(Piece p, Form f) const {
         if (p.size() == 0) return false;
+        if (pure_ && !CanBeExpression(p)) return false;
+        if (pure_ && f != kSPlus && f != kSMinus && f != kN && HasHardSign(p)) return false;
         const char first = t_[p.b];
         const char last = t_[p.e - 1];
         switch (f) {
@@ -406,9 +446,13 @@ private:
     Match Binary(Piece p, const BinaryForm& form) {
         const Occurrences& list = Candidates(form);
         const std::uint32_t opLength = form.op ? 1 : 3;
-        const std::uint32_t last = LastCandidatePosition(p, form);
-        for (auto it = FirstCandidate(p, form);
-             it != list.end() && it->first == depth_[p.b] && it->second <= last; ++it) {
+        const std::uint32_t lastPosition = LastCandidatePosition(p, form);
+        auto begin = FirstCandidate(p, form);
+        auto end = begin;
+        while (end != list.end() && end->first == depth_[p.b] && end->second <= lastPosition)
+            ++end;
+        if (pure_ && !NarrowCandidates(p, form, begin, end)) return {};
+        for (auto it = begin; it != end; ++it) {
             const std::uint32_t k = it->second;
             const auto left = Side({p.b, k}, form.left);
             if (!left) continue;
@@ -418,6 +462,102 @@ private:
             return {true, *left, *right, rightPart, form.code};
         }
         return {};
+    }
+
+    // Where no literal can overflow, deciding a piece has no effect but the
+    // answer, and the side rules limit which occurrence can split it:
+    // - a product's left part holds no "*" of its own level: only the first can;
+    // - the right part of a quotient, DIV or MOD holds no "/", DIV or MOD of its
+    //   level: only the last can;
+    // - neither part of a power holds a "^": a piece with two cannot be one;
+    // - a "+" or "-" after a name, a number or ")" belongs to a sum or a
+    //   difference (a hard sign). A sum's left part holds no hard "+"; a
+    //   difference holds no hard "+" at all and its right part no hard "-".
+    // Returns false when no occurrence can split the piece.
+    bool NarrowCandidates(Piece p, const BinaryForm& form, Occurrences::const_iterator& begin,
+                          Occurrences::const_iterator& end) const {
+        if (begin == end) return false;
+        const std::int32_t level = depth_[p.b];
+        auto from = [&](std::uint32_t position) {
+            while (begin != end && begin->second < position)
+                ++begin;
+        };
+        auto through = [&](std::uint32_t position) {
+            while (end != begin && std::prev(end)->second > position)
+                --end;
+        };
+        switch (form.code) {
+        case kSum:
+            if (const auto h = FirstHard(0, level, p.b + 1, p.e)) through(*h);
+            break;
+        case kDifference:
+            if (FirstHard(0, level, p.b + 1, p.e)) return false;
+            if (const auto h = LastHard(1, level, p.b + 1, p.e)) from(*h);
+            break;
+        case kProduct:
+            end = std::next(begin);
+            break;
+        case kPower:
+            if (std::next(begin) != end) return false;
+            break;
+        default: // quotient, DIV, MOD
+            begin = std::prev(end);
+            break;
+        }
+        return begin != end;
+    }
+
+    std::optional<std::uint32_t> FirstHard(int sign, std::int32_t level, std::uint32_t from,
+                                           std::uint32_t to) const {
+        const Occurrences& list = hardSigns_[static_cast<size_t>(sign)];
+        auto it = std::lower_bound(list.begin(), list.end(), std::pair{level, from});
+        if (it == list.end() || it->first != level || it->second >= to) return std::nullopt;
+        return it->second;
+    }
+
+    std::optional<std::uint32_t> LastHard(int sign, std::int32_t level, std::uint32_t from,
+                                          std::uint32_t to) const {
+        const Occurrences& list = hardSigns_[static_cast<size_t>(sign)];
+        auto it = std::lower_bound(list.begin(), list.end(), std::pair{level, to});
+        if (it == list.begin()) return std::nullopt;
+        --it;
+        if (it->first != level || it->second < from) return std::nullopt;
+        return it->second;
+    }
+
+    // Every accepted piece is balanced, ends in a digit, ".", a name or ")"
+    // and starts with neither an operator but a sign nor ")" nor ",".
+    bool CanBeExpression(Piece p) const {
+        if (depth_[p.e] != depth_[p.b]) return false;
+        const char first = t_[p.b];
+        const char last = t_[p.e - 1];
+        const bool lastOk = IsDigit(last) || last == '.' || last == ')' || last == '_' ||
+                            (last >= 'A' && last <= 'Z');
+        const bool firstBad =
+            first == '*' || first == '/' || first == '^' || first == ')' || first == ',';
+        return lastOk && !firstBad;
+    }
+
+    bool HasHardSign(Piece p) const {
+        const std::int32_t level = depth_[p.b];
+        return FirstHard(0, level, p.b + 1, p.e) || FirstHard(1, level, p.b + 1, p.e);
+    }
+
+    // Conservatively: a long run of digits or a large exponent.
+    bool MayHoldOverflowingLiteral() const {
+        size_t digits = 0;
+        for (size_t i = 0; i < t_.size(); ++i) {
+            digits = IsDigit(t_[i]) ? digits + 1 : (t_[i] == '.' ? digits : 0);
+            if (digits > 300) return true;
+            if (t_[i] != 'E') continue;
+            size_t j = i + 1;
+            if (j < t_.size() && (t_[j] == '+' || t_[j] == '-')) ++j;
+            long exponent = 0;
+            while (j < t_.size() && IsDigit(t_[j]) && exponent < 100000)
+                exponent = exponent * 10 + (t_[j++] - '0');
+            if (exponent > 250) return true;
+        }
+        return false;
     }
 
     Match Negation(Piece p) {
@@ -462,6 +602,9 @@ private:
     std::vector<std::uint32_t> nextOpen_; // first "(" at or after each position
     std::vector<std::uint32_t> commas_;
     std::array<Occurrences, kOccurrenceLists> occurrences_;
+    std::array<Occurrences, 2> hardSigns_; // "+" and "-" that only a sum or a difference holds
+    bool pure_ = false;
+    std::unordered_map<std::uint64_t, Piece> interiors_;
     size_t maxVariable_ = 0;
     size_t maxFunction_ = 0;
     Memo memo_;
