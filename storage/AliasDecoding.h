@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace xtq {
@@ -38,9 +39,21 @@ bool SameAliasKey(std::string_view a, std::string_view b);
 // the alias list of the window.
 void AppendAliasRow(TAliasRows& list, TAliasRow row);
 
-// Select formula's alias step: appends the rows of the alias text one by one
-// at the end of the list. At a key that the list already holds it raises
-// EKeyConflict; the rows appended before it stay in the list.
+// Appends the rows of the alias text one by one at the end of the list. At a
+// key that the list already holds it raises EKeyConflict; the rows appended
+// before it stay in the list.
 void AppendDecodedAliases(std::string_view aliasText, TAliasRows& list);
+
+// Select formula's alias step on the window's alias list (any list with
+// Clear() and Append(key, value) that raises EKeyConflict, such as the
+// document's TAliasList): the list is emptied, then the decoded rows are
+// appended in order; at a duplicate key the error propagates and the rows
+// before it stay.
+template <class AliasList> void SelectAliases(std::string_view aliasText, AliasList& list) {
+    list.Clear();
+    for (TAliasRow& row : DecodeAliases(aliasText)) {
+        list.Append(std::move(row.Key), std::move(row.Value));
+    }
+}
 
 } // namespace xtq

@@ -1,23 +1,14 @@
 #include "storage/Utf8Text.h"
 
+#include "storage/GbkCodec.h"
+
 namespace xtq {
 
 size_t Utf8CharLength(std::string_view text, size_t pos) {
     if (pos >= text.size()) return 0;
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (pos + length > text.size()) return 1;
-    for (size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
-    }
-    return length;
+    size_t next = pos;
+    char32_t c = 0;
+    return NextUtf8(text, next, c) ? next - pos : 1;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The formula library: alias decoding, the table with its order and its
 // editing rules, and the library file.
 
+#include "document/Document.h"
 #include "storage/AliasDecoding.h"
 #include "storage/FormulaLibrary.h"
 #include "storage/FormulaLibraryFile.h"
@@ -338,16 +339,38 @@ TEST(FormulaLibraryClosed, RefusesEveryChangeAndShowsNothing) {
     EXPECT_EQ(EntryCount(folder.Path()), 0u);
 }
 
-TEST(FormulaSelection, CopiesTheRecordAndDecodesItsAliases) {
-    const TFormulaSelection s = SelectionOf(Rec("1", "y", "a+b*x1", 1, "x1=x"));
-    EXPECT_EQ(s.Fd, "y");
-    EXPECT_EQ(s.Equal, "a+b*x1");
-    EXPECT_EQ(s.NuCol, "1");
-    EXPECT_EQ(DecodeAliases(s.AliasText), (TAliasRows{{"x1", "x"}}));
-    // An unset variable count gives an empty field, an empty alias text no rows.
-    const TFormulaSelection empty = SelectionOf(Rec("2", "z", "a"));
-    EXPECT_EQ(empty.NuCol, "");
-    EXPECT_TRUE(DecodeAliases(empty.AliasText).empty());
+// Select formula as the window runs it on the document model.
+void SelectFormula(const TFormulaRecord& record, TRegressDocument& doc) {
+    const TFormulaSelection s = SelectionOf(record);
+    doc.SetText(TField::EditFd, s.Fd);
+    doc.SetText(TField::EditEqual, s.Equal);
+    doc.SetText(TField::EditNuCol, s.NuCol);
+    SelectAliases(s.AliasText, doc.ValueListEditor1());
+}
+
+TEST(SelectFormula, CopiesTheRecordAndReplacesTheAliasList) {
+    TRegressDocument doc;
+    doc.SetText(TField::EditAeq, "a+b.t");
+    // The list held rows before, one of them with an empty key.
+    doc.ValueListEditor1().Append("x1", "t");
+    doc.ValueListEditor1().Append("", "q");
+    SelectFormula(Rec("1", "y", "a+b*x1", 1, "x1=x"), doc);
+    EXPECT_EQ(doc.Text(TField::EditFd), "y");
+    EXPECT_EQ(doc.Text(TField::EditFa), "y");
+    EXPECT_EQ(doc.Text(TField::EditEqual), "a+b*x1");
+    EXPECT_EQ(doc.Text(TField::EditNuCol), "1");
+    EXPECT_EQ(doc.ValueListEditor1().Rows(), (TAliasRows{{"x1", "x"}}));
+    EXPECT_EQ(doc.Text(TField::EditAeq), "a+b.t");
+
+    // No aliases and no variable count: an empty list and an empty field.
+    SelectFormula(Rec("2", "z", "a"), doc);
+    EXPECT_EQ(doc.Text(TField::EditNuCol), "");
+    EXPECT_EQ(doc.ValueListEditor1().Count(), 0);
+
+    // A duplicate key ends the step with the rows before it in the list.
+    EXPECT_THROW(SelectFormula(Rec("3", "u", "a+b*x1", 1, "X1=x,X2=y,x1=z"), doc), EKeyConflict);
+    EXPECT_EQ(doc.Text(TField::EditFd), "u");
+    EXPECT_EQ(doc.ValueListEditor1().Rows(), (TAliasRows{{"X1", "x"}, {"X2", "y"}}));
 }
 
 // ---- The library file ----
