@@ -129,8 +129,11 @@ public:
     const TFormulaRecord& CurrentRecord() const;
     std::string FieldText(TLibraryField field) const;
 
-    // Moving stores a pending edit first (CheckBrowseMode). Out-of-range
-    // targets are clamped to the first or last row.
+    // Moving to another row stores a pending edit first (CheckBrowseMode) and
+    // then makes current the row that was shown at the target index, wherever
+    // storing moved it. Out-of-range targets are clamped to the first or last
+    // row; staying on the current row stores nothing. The grid appends a
+    // record itself (Append) when the user moves below the last row.
     void First();
     void Prior();
     void Next();
