@@ -5,7 +5,6 @@
 #include "regression/FormulaSplit.h"
 #include "regression/NumberText.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -51,8 +50,13 @@ double CellValue(Extended value) {
     return rounded;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Letters, digits, "_" and "." (ASCII only, whatever the locale).
 bool IsNameCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.';
+    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '.';
 }
 
 // True when the "-" at `pos` is the sign of a number's exponent (2.5E-5): it
@@ -63,7 +67,7 @@ bool IsExponentSign(const std::string& text, std::size_t pos) {
     while (start > 0 && IsNameCharacter(text[start - 1]))
         --start;
     const char first = text[start];
-    return first == '.' || std::isdigit(static_cast<unsigned char>(first)) != 0;
+    return first == '.' || IsDigit(first);
 }
 
 // A term's expression as it follows "coefficient*" in the fitted formula. The
