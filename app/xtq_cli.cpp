@@ -1,6 +1,7 @@
 // xtq-cli: the command-line face of the program.
 
 #include "app/EvalCommand.h"
+#include "app/RegressCommand.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,7 +9,9 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: xtq-cli eval FORMULA [NAME=VALUE ...]\n", stderr);
+    std::fputs("usage: xtq-cli eval FORMULA [NAME=VALUE ...]\n"
+               "       xtq-cli regress DOCUMENT [-o OUT]\n",
+               stderr);
     return 2;
 }
 
@@ -17,5 +20,7 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     if (std::strcmp(argv[1], "eval") == 0) return xtq::cli::RunEvalCommand(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "regress") == 0)
+        return xtq::cli::RunRegressCommand(argc - 2, argv + 2);
     return Usage();
 }
