@@ -88,6 +88,25 @@ TEST(InOutError, MessagesForOpening) {
     EXPECT_EQ(InOutErrorMessage(EIO), "I/O error 5");
 }
 
+TEST(InOutError, NoMoreFilesCanBeOpened) {
+    TempFolder folder;
+    const std::string path = folder.File("doc.rgs");
+    WriteBytes(path, "x");
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    std::string message;
+    try {
+        TLineReader reader(path);
+    } catch (const EInOutError& e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(message, "Too many open files");
+}
+
 TEST(InOutError, ReadingAFolderIsRefused) {
     TempFolder folder;
     try {
