@@ -309,3 +309,36 @@ TEST(Evaluation, FailingOperationLeavesNoNonFiniteCellAndTheNextRunRecovers) {
 
 } // namespace
 } // namespace xtq
+
+namespace xtq {
+namespace {
+
+std::string Repeat(const std::string& unit, int count, const std::string& separator) {
+    std::string s = unit;
+    for (int i = 1; i < count; ++i)
+        s += separator + unit;
+    return s;
+}
+
+TEST(Evaluation, LongTextsEndInAnAnswer) {
+    // Shapes whose plain rules take exponential time; each gets its exact answer.
+    const std::string deepBrackets = std::string(4999, '(') + "x" + std::string(4999, ')');
+    EXPECT_EQ(*Evaluate(deepBrackets, {{"x", 5}}).value, 5);
+    for (const std::string& f :
+         {Repeat("x", 4000, "-"), Repeat("x", 4000, "/"), Repeat("x*x", 2000, "-"),
+          Repeat("x^2", 2000, "-"), Repeat("SIN(x)", 1000, "+")}) {
+        const Outcome o = Evaluate(f, {{"x", 1}});
+        EXPECT_EQ(o.errorClass, "ETooManyNestings") << f.substr(0, 20);
+    }
+    const Outcome failing = Evaluate(Repeat("x", 4000, "+") + "+", {{"x", 1}});
+    EXPECT_EQ(failing.errorClass, "ESyntaxError");
+    const Outcome unary = Evaluate(Repeat("x", 3000, "*-"), {{"x", 1}});
+    EXPECT_EQ(unary.errorClass, "ESyntaxError");
+    std::string nestedMax = "x";
+    for (int i = 0; i < 1400; ++i)
+        nestedMax = "MAX(" + nestedMax + ",x)";
+    EXPECT_EQ(Evaluate(nestedMax, {{"x", 1}}).errorClass, "ETooManyNestings");
+}
+
+} // namespace
+} // namespace xtq
