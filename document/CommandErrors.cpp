@@ -1,0 +1,22 @@
+#include "document/CommandErrors.h"
+
+namespace xtq {
+
+std::string ErrorBoxText(std::string_view message) {
+    std::string text(message);
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+    return text;
+}
+
+std::string ApplicationTitle(std::string_view executablePath) {
+    const size_t slash = executablePath.rfind('/');
+    std::string_view name =
+        slash == std::string_view::npos ? executablePath : executablePath.substr(slash + 1);
+    name = name.substr(0, name.find('.'));
+    std::string title(name);
+    for (size_t i = 1; i < title.size(); ++i)
+        if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
+    return title;
+}
+
+} // namespace xtq
