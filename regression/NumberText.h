@@ -14,4 +14,12 @@ namespace xtq {
 std::string GeneralNumberText(Extended value, int precision = 15);
 std::string FixedNumberText(Extended value);
 
+namespace detail {
+// The same two texts from the printed decimal expansion alone, without the
+// integer rounding that serves the common magnitudes; the fast way is checked
+// against these.
+std::string GeneralNumberTextPrinted(Extended value, int precision = 15);
+std::string FixedNumberTextPrinted(Extended value);
+} // namespace detail
+
 } // namespace xtq

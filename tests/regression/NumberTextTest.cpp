@@ -2,7 +2,10 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,6 +68,57 @@ TEST(FixedNumberText, Table) {
     for (const auto& [value, text] : cases) {
         SCOPED_TRACE(text);
         EXPECT_EQ(FixedNumberText(value), text);
+    }
+}
+
+// Values of every kind for comparing the two ways of rounding: random
+// significands across the whole exponent range, exact halves at every digit
+// position and their neighbours, powers of ten and their neighbours.
+std::vector<Extended> RoundingCases() {
+    std::vector<Extended> values;
+    std::mt19937_64 random(20240611);
+    auto neighbours = [&](Extended v) {
+        values.push_back(v);
+        values.push_back(std::nextafter(v, 0.0L));
+        values.push_back(std::nextafter(v, 2 * v));
+    };
+    for (int e = -40; e <= 45; ++e) {
+        const Extended power = std::pow(10.0L, static_cast<Extended>(e));
+        neighbours(power);
+        for (int i = 0; i < 150; ++i) {
+            const Extended fraction =
+                static_cast<Extended>(random() >> 1) / 9223372036854775808.0L; // [0, 1)
+            values.push_back(power * (1 + 9 * fraction));
+        }
+    }
+    // n + 1/2 for 1 to 20 digits of n, scaled by powers of two (exact), and
+    // short decimals as a user types them.
+    std::uint64_t n = 1;
+    for (int digits = 1; digits <= 19; ++digits, n = n * 10 + static_cast<std::uint64_t>(digits))
+        for (int shift = -70; shift <= 70; shift += 7)
+            neighbours(std::ldexp(static_cast<Extended>(n) + 0.5L, shift));
+    for (int i = 0; i < 10000; ++i) {
+        const auto mantissa = static_cast<Extended>(random() % 100000000);
+        const int exponent = static_cast<int>(random() % 30) - 18;
+        values.push_back(mantissa * std::pow(10.0L, static_cast<Extended>(exponent)));
+    }
+    values.push_back(std::numeric_limits<Extended>::min());
+    values.push_back(std::numeric_limits<Extended>::denorm_min());
+    values.push_back(std::numeric_limits<Extended>::max());
+    return values;
+}
+
+TEST(NumberText, IntegerRoundingGivesThePrintedDigits) {
+    for (const Extended magnitude : RoundingCases()) {
+        for (const Extended value : {magnitude, -magnitude}) {
+            for (const int precision : {15, 7, 1, 2, 16, 19}) {
+                ASSERT_EQ(GeneralNumberText(value, precision),
+                          detail::GeneralNumberTextPrinted(value, precision))
+                    << static_cast<double>(value) << " with " << precision << " digits";
+            }
+            ASSERT_EQ(FixedNumberText(value), detail::FixedNumberTextPrinted(value))
+                << static_cast<double>(value);
+        }
     }
 }
 
