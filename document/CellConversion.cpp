@@ -1,6 +1,8 @@
 #include "document/CellConversion.h"
 
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <string>
 #include <system_error>
 
@@ -14,6 +16,45 @@ bool IsDigit(char c) {
 // Exponents are kept within this bound; beyond it every non-zero mantissa of a
 // sensible length is out of range anyway, in the same direction.
 constexpr long long kExponentBound = 1'000'000'000;
+
+// Numbers as they are usually typed: at most 19 significant digits (exact in
+// 64 bits) times a power of ten of at most 27 (exact in the 64-bit significand,
+// 5^27 < 2^64). One multiplication or division of the two then rounds once,
+// to the same value as the conversion of the whole text below.
+constexpr int kShortDigits = 19;
+constexpr int kShortScale = 27;
+
+constexpr auto kExactPowers = [] {
+    std::array<Extended, kShortScale + 1> powers{};
+    powers[0] = 1;
+    for (size_t i = 1; i < powers.size(); ++i)
+        powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
+
+bool TryShortNumber(std::string_view intDigits, std::string_view fracDigits, long long exponent,
+                    bool negative, Extended& value) {
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    const long long scale = exponent - static_cast<long long>(fracDigits.size());
+    for (const std::string_view digits : {intDigits, fracDigits}) {
+        for (const char c : digits) {
+            if (significant == 0 && c == '0') continue;
+            if (significant == kShortDigits) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++significant;
+        }
+    }
+    if (mantissa == 0) {
+        value = negative ? -0.0L : 0.0L;
+        return true;
+    }
+    if (scale < -kShortScale || scale > kShortScale) return false;
+    const Extended whole = static_cast<Extended>(mantissa);
+    const Extended result = scale >= 0 ? whole * kExactPowers[scale] : whole / kExactPowers[-scale];
+    value = negative ? -result : result;
+    return true;
+}
 
 } // namespace
 
@@ -52,6 +93,7 @@ bool TryCellToExtended(std::string_view text, Extended& value) {
     while (i < n && text[i] == ' ')
         ++i;
     if (i != n) return false;
+    if (TryShortNumber(intDigits, fracDigits, exponent, negative, value)) return true;
 
     // value = 0.d1 d2 ... x 10^magnitude, d1 the first non-zero digit.
     std::string digits;

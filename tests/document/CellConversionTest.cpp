@@ -1,7 +1,12 @@
 #include "document/CellConversion.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <locale.h>
+#include <random>
+#include <string>
 
 namespace xtq {
 namespace {
@@ -73,6 +78,32 @@ TEST(CellConversion, ReadsAtFullExtendedPrecision) {
     EXPECT_NE(value, static_cast<Extended>(0.1));
     ASSERT_TRUE(TryCellToExtended("18446744073709551615", value)); // 2^64 - 1 rounds to 2^64
     EXPECT_EQ(value, 18446744073709551615.0L);
+}
+
+TEST(CellConversion, EveryNumberIsTheNearestExtendedValue) {
+    // Texts of 1 to 24 digits with the point anywhere and exponents up to 40
+    // either way, compared with the C library's reading in the "C" locale.
+    const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    ASSERT_NE(cLocale, locale_t{});
+    std::mt19937 random(4711);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 24);
+        const int point = static_cast<int>(random() % static_cast<unsigned>(digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            // Mostly nines and zeros in some texts: long runs round at a half.
+            const unsigned kind = random() % 4;
+            text += kind == 0 ? '9' : kind == 1 ? '0' : static_cast<char>('0' + random() % 10);
+        }
+        if (random() % 2) text += "e" + std::to_string(static_cast<int>(random() % 81) - 40);
+        Extended value;
+        ASSERT_TRUE(TryCellToExtended(text, value)) << text;
+        const Extended expected = strtold_l(text.c_str(), nullptr, cLocale);
+        ASSERT_EQ(value, expected) << text;
+        ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
+    }
+    freelocale(cLocale);
 }
 
 } // namespace
