@@ -47,13 +47,16 @@ private:
 
 class TLibraryDelegate : public QStyledItemDelegate {
 public:
-    TLibraryDelegate(TFormulaLibrary& library, TCommandRunner run, QObject* parent)
-        : QStyledItemDelegate(parent), library_(library), run_(std::move(run)) {}
+    TLibraryDelegate(TFormulaLibrary& library, TCommandRunner run, std::function<void()> edited,
+                     QObject* parent)
+        : QStyledItemDelegate(parent), library_(library), run_(std::move(run)),
+          edited_(std::move(edited)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
         // Typing into the grid edits the current record.
         run_([this] { library_.Edit(); });
+        edited_();
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setValidator(new TFieldValidator(FieldOfColumn(index.column()), editor));
@@ -63,6 +66,7 @@ public:
 private:
     TFormulaLibrary& library_;
     TCommandRunner run_;
+    std::function<void()> edited_;
 };
 
 // The row indicator: an arrow at the current record, "I" while it is edited,
@@ -181,7 +185,8 @@ TLibraryGrid::TLibraryGrid(TFormulaLibrary& library, TCommandRunner run,
     model_ = new TLibraryModel(library_, run_, this);
     setVerticalHeader(new TIndicatorHeader(library_, this));
     setModel(model_);
-    setItemDelegate(new TLibraryDelegate(library_, run_, this));
+    setItemDelegate(new TLibraryDelegate(
+        library_, run_, [this] { StateShown(); }, this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
@@ -220,6 +225,16 @@ void TLibraryGrid::Refresh() {
     verticalHeader()->viewport()->update();
     viewport()->update();
     syncing_ = false;
+}
+
+void TLibraryGrid::StateShown() {
+    verticalHeader()->viewport()->update();
+    if (Changed) Changed();
+}
+
+void TLibraryGrid::commitData(QWidget* editor) {
+    QTableView::commitData(editor);
+    StateShown();
 }
 
 void TLibraryGrid::AfterStep() {

@@ -68,9 +68,13 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void commitData(QWidget* editor) override;
 
 private:
     void AfterStep();
+    // The table's state changed without a change of rows: the indicator and
+    // the navigator show it.
+    void StateShown();
 
     TFormulaLibrary& library_;
     TCommandRunner run_;

@@ -17,6 +17,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -104,10 +105,12 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    // Closes the window as its close box does and starts the program again.
-    void Restart() {
+    // Closes the window as its close box does and starts the program again;
+    // `between` runs while the program is not running.
+    void Restart(const std::function<void()>& between = {}) {
         window->close();
         window.reset();
+        if (between) between();
         Start();
     }
 
