@@ -2,13 +2,15 @@
 # screenshot.sh [OUT.png]: builds and installs XTQ, starts it from the
 # installation folder under a virtual X display (xvfb-run) and saves a
 # screenshot of the screen with the window at its top-left corner.
+# XTQ_BUILD_DIR names the build folder (default build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/xtq-window.png}")
 scripts/install-deps.sh
-scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
-prefix=$PWD/build/install
-cmake --install build --prefix "$prefix" >/dev/null
+build=${XTQ_BUILD_DIR:-build}
+scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release
+prefix=$PWD/$build/install
+cmake --install "$build" --prefix "$prefix" >/dev/null
 mkdir -p "$(dirname "$out")"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1/SysFiles/XTQ" & pid=$!

@@ -134,12 +134,14 @@ TFixedHeader::TFixedHeader(Qt::Orientation orientation, TDataGrid& grid)
 }
 
 void TFixedHeader::paintEvent(QPaintEvent* event) {
-    {
-        // Beyond the last row and column the grid shows the window colour.
-        QPainter painter(viewport());
-        painter.fillRect(viewport()->rect(), palette().base());
-    }
     QHeaderView::paintEvent(event);
+    // Beyond the last row and column the grid shows the window colour.
+    const int end = length() - offset();
+    QPainter painter(viewport());
+    const QRect area = orientation() == Qt::Horizontal
+                           ? QRect(end, 0, viewport()->width() - end, viewport()->height())
+                           : QRect(0, end, viewport()->width(), viewport()->height() - end);
+    if (area.isValid()) painter.fillRect(area, palette().base());
 }
 
 void TFixedHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {

@@ -435,3 +435,21 @@ TEST_F(AliasList, EditingRules) {
 
 } // namespace
 } // namespace xtq::uitest
+
+namespace xtq::uitest {
+namespace {
+
+TEST_F(HeaderDisplay, AMillionDataPointsAreShownWithoutReadingEveryCell) {
+    TypeInto(Edit("EditNuRow"), "1000000");
+    ASSERT_EQ(Grid()->model()->rowCount(), 1000000);
+    const QModelIndex last = Grid()->model()->index(999999, 0);
+    Grid()->scrollTo(last);
+    TypeDataCell(1, 1000000, "42");
+    EXPECT_EQ(Doc().Tabelle().Cell(1, 1000000), "42");
+    EXPECT_EQ(Doc().Tabelle().Cell(0, 1000000), "1000000");
+    QApplication::processEvents();
+    EXPECT_TRUE(Grid()->visualRect(last).isValid());
+}
+
+} // namespace
+} // namespace xtq::uitest
