@@ -77,7 +77,9 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
     }
 
     // 3. The cells as numbers, row by row.
-    TMatrix data(static_cast<size_t>(n) + 1, TVector(static_cast<size_t>(m)));
+    TMatrix data(static_cast<size_t>(n) + 1);
+    for (TVector& column : data)
+        column.resize(static_cast<size_t>(m));
     for (int row = 1; row <= m; ++row) {
         for (int col = 1; col <= measured; ++col) {
             Extended value;
@@ -97,8 +99,8 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
     SetText(TField::MemoResult, fitted);
     const TVector values = EvaluateFormula(Text(TField::MemoResult), data);
 
-    // 6. Per-row results; the errors in double.
-    TMatrix pairs(2, TVector(static_cast<size_t>(m)));
+    // 6. Per-row results; the errors in double. The pairs of measured and
+    // fitted values are the Y column and the fitted values themselves.
     double maximum = 0;
     double mean = 0;
     {
@@ -117,13 +119,11 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
             e = std::fabs(e);
             if (e > maximum) maximum = e;
             mean = mean + e / static_cast<double>(m);
-            pairs[0][row - 1] = y;
-            pairs[1][row - 1] = f;
         }
     }
 
     // 7. The statistics.
-    SetText(TField::LabelR, FixedNumberText(Correlation(pairs)));
+    SetText(TField::LabelR, FixedNumberText(Correlation(data[n], values)));
     SetText(TField::Labelem, FixedNumberText(maximum));
     SetText(TField::Labelea, FixedNumberText(mean));
 

@@ -12,8 +12,12 @@ using detail::Checked;
 Extended Correlation(const TMatrix& pairs) {
     if (pairs.size() != 2 || pairs[0].size() != pairs[1].size())
         throw ERegressionError("Correlation: the pair matrix needs two rows of one length");
-    const std::vector<Extended>& y = pairs[0];
-    const std::vector<Extended>& f = pairs[1];
+    return Correlation(pairs[0], pairs[1]);
+}
+
+Extended Correlation(std::span<const Extended> y, std::span<const Extended> f) {
+    if (y.size() != f.size())
+        throw ERegressionError("Correlation: the measured and fitted values differ in number");
     const std::size_t m = y.size();
     // Without pairs there is nothing that varies, and no mean to form.
     if (m == 0) return 0;

@@ -4,6 +4,8 @@
 #include "formula/Extended.h"
 #include "regression/LeastSquareFit.h"
 
+#include <span>
+
 namespace xtq {
 
 // Plain (signed) correlation coefficient of the pairs (Y, F): row 0 of the
@@ -12,5 +14,7 @@ namespace xtq {
 // the matrix has two rows of one length, EOverflow when a sum leaves the
 // extended range.
 Extended Correlation(const TMatrix& pairs);
+// The same for the measured and the fitted values in two arrays of one length.
+Extended Correlation(std::span<const Extended> measured, std::span<const Extended> fitted);
 
 } // namespace xtq

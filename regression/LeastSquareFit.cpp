@@ -75,6 +75,26 @@ void TLeastSquareFit::AddRow(std::span<const Extended> row) {
     AddRow(row.data());
 }
 
+void TLeastSquareFit::AddRows(std::span<const Extended> rows) {
+    if (solved_) throw ERegressionError("TLeastSquareFit: rows added after Solve");
+    const std::size_t n = matrix_.size();
+    const std::size_t width = n + 1;
+    if (rows.size() % width != 0)
+        throw ERegressionError("TLeastSquareFit: design rows need n+1 values each");
+    const std::size_t count = rows.size() / width;
+    const Extended* first = rows.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        Extended* entry = matrix_[i].data();
+        for (std::size_t j = i; j <= n; ++j) {
+            Extended sum = entry[j];
+            const Extended* row = first;
+            for (std::size_t r = 0; r < count; ++r, row += width)
+                sum = Checked(sum + row[i] * row[j]);
+            entry[j] = sum;
+        }
+    }
+}
+
 bool TLeastSquareFit::Solve(Extended* result) {
     const std::size_t n = matrix_.size();
     if (!solved_) {

@@ -37,6 +37,13 @@ public:
     void AddRow(const Extended* row);
     // As above; the span must hold at least n+1 values.
     void AddRow(std::span<const Extended> row);
+    // Adds several design rows of n+1 values each, one after the other in the
+    // span. Every entry gets exactly the sums that AddRow, row by row, gives;
+    // each sum is kept in a register across the rows instead of in memory.
+    // Raises as AddRow does when a sum leaves the extended range (which of the
+    // rows were added is then unspecified), ERegressionError unless the span
+    // holds whole rows.
+    void AddRows(std::span<const Extended> rows);
 
     // Completes the matrix by symmetry, eliminates, and writes the n
     // coefficients into result (also after a failure, then taken from the

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <memory>
+#include <span>
 
 namespace xtq {
 namespace {
@@ -48,6 +49,21 @@ double CellValue(Extended value) {
     const double rounded = static_cast<double>(value);
     if (std::isinf(rounded)) throw EOverflow(kOverflowMessage);
     return rounded;
+}
+
+// Rows handed to the solver at once when the sums cannot overflow.
+constexpr std::size_t kBlockRows = 64;
+
+// True when no sum of the normal equations can leave the extended range. Term
+// values are finite doubles (the formula engine raises for anything else), so
+// a sum of products of two of them stays below m * DBL_MAX^2, far inside the
+// range; a product with a measured value Y stays below DBL_MAX * |Y|, and m of
+// them, for m < 2^60 and |Y| <= 1E4600, below 2E4926.
+bool SumsStayInRange(const TVector& measured) {
+    if (measured.size() >= (std::size_t{1} << 60)) return false;
+    for (const Extended y : measured)
+        if (!(std::fabs(y) <= 1e4600L)) return false;
+    return true;
 }
 
 bool IsDigit(char c) {
@@ -140,17 +156,29 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
     parsers.reserve(k);
     std::vector<double*> cells(k * n);
     TLeastSquareFit solver(termCount);
-    TVector row(k + 1);
+
+    // Design rows go to the solver in blocks when no sum can leave the
+    // extended range: then no row raises there, and a block gives the sums of
+    // adding its rows one by one. Otherwise each row is added as soon as it
+    // is evaluated, so that the first overflow ends the fit at that row.
+    const std::size_t blockRows = SumsStayInRange(data[n]) ? kBlockRows : 1;
+    std::vector<Extended> block(blockRows * (k + 1));
+    std::size_t filled = 0;
+    const auto addRow = [&] {
+        if (++filled < blockRows) return;
+        solver.AddRows(block);
+        filled = 0;
+    };
 
     for (std::size_t t = 0; t < k; ++t) {
         TParser& parser = *parsers.emplace_back(std::make_unique<TParser>());
         for (std::size_t v = 0; v < n; ++v)
             cells[t * n + v] = parser.StoreVariable(names[v], data[v][0]);
         parser.SetExpression(split.Terms[t]);
-        row[t] = parser.Value();
+        block[t] = parser.Value();
     }
-    row[k] = data[n][0];
-    solver.AddRow(row.data());
+    block[k] = data[n][0];
+    addRow();
 
     for (std::size_t p = 1; p < m; ++p) {
         for (std::size_t v = 0; v < n; ++v) {
@@ -158,11 +186,13 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
             for (std::size_t t = 0; t < k; ++t)
                 *cells[t * n + v] = value;
         }
+        Extended* row = block.data() + filled * (k + 1);
         for (std::size_t t = 0; t < k; ++t)
             row[t] = parsers[t]->Value();
         row[k] = data[n][p];
-        solver.AddRow(row.data());
+        addRow();
     }
+    solver.AddRows(std::span<const Extended>(block.data(), filled * (k + 1)));
 
     if (!solver.Solve(values.data())) return "";
     return FittedText(split.Terms, values);

@@ -5,7 +5,10 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace xtq {
@@ -132,6 +135,32 @@ TEST(LeastSquareFit, RangeFaultsRaiseInsteadOfPassingForAResult) {
 
     TLeastSquareFit invalid(1);
     EXPECT_THROW(invalid.AddRow(Row{std::numeric_limits<Extended>::quiet_NaN(), 1}), EInvalidOp);
+}
+
+TEST(LeastSquareFit, RowsInBlocksGiveTheSumsOfRowByRow) {
+    // Values with all 64 significand bits used, so that any other order of
+    // the additions would show in the last bits.
+    std::mt19937_64 random(99);
+    const auto value = [&] {
+        return static_cast<Extended>(random()) / 18446744073709551616.0L *
+               static_cast<Extended>(static_cast<int>(random() % 2001) - 1000);
+    };
+    constexpr int n = 5;
+    Row rows;
+    for (int r = 0; r < 1000 * (n + 1); ++r)
+        rows.push_back(value());
+    TLeastSquareFit single(n);
+    for (int r = 0; r < 1000; ++r)
+        single.AddRow(std::span<const Extended>(rows).subspan(r * (n + 1), n + 1));
+    TLeastSquareFit blocks(n);
+    const std::span<const Extended> all(rows);
+    for (const auto& [first, count] : {std::pair{0, 1}, {1, 63}, {64, 0}, {64, 500}, {564, 436}})
+        blocks.AddRows(all.subspan(first * (n + 1), count * (n + 1)));
+    EXPECT_EQ(single.Matrix(), blocks.Matrix());
+
+    EXPECT_THROW(blocks.AddRows(all.subspan(0, n)), ERegressionError);
+    TLeastSquareFit sums(1);
+    EXPECT_THROW(sums.AddRows(Row{1, 1, 1e3000L, 1e3000L}), EOverflow);
 }
 
 TEST(LeastSquareFit, Misuse) {

@@ -7,6 +7,7 @@
 #include "regression/NumberText.h"
 
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -272,6 +273,24 @@ TEST(FitFormula, VariableValueBeyondTheDoubleRangeOverflowsAsWhenStored) {
     // The measured value is not a variable and takes the extended range.
     TMatrix wide = Data({{1, 1e400L}, {2, 2e400L}}, 1);
     EXPECT_NO_THROW(FitFormula("b*x1", wide));
+}
+
+TEST(FitFormula, SumWithAHugeMeasuredValueOverflowsAtItsRow) {
+    // Row 3's x1 * Y leaves the extended range: the fit ends there, after
+    // drawing one random number for each of rows 1 to 3.
+    const TMatrix data = Data({{1, 2}, {2, 3}, {100, 1e4931L}, {3, 4}, {4, 5}}, 1);
+    SetRandSeed(7);
+    EXPECT_THROW(FitFormula("a+b*x1+c*random(1)", data), EOverflow);
+    const std::uint32_t after = RandSeed();
+    SetRandSeed(7);
+    for (int draw = 0; draw < 3; ++draw)
+        NextRandom();
+    EXPECT_EQ(after, RandSeed());
+
+    // Measured values that large without an overflow fit as always.
+    const TMatrix huge = Data({{1, 3e4700L}, {2, 5e4700L}, {3, 7e4700L}}, 1);
+    const std::string text = FitFormula("a+b*x1", huge);
+    EXPECT_EQ(text, "Y`=1E4700+2E4700*x1");
 }
 
 TEST(FitFormula, BlankAfterTheStarFitsButTheFittedFormulaDoesNotRead) {
