@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/xtq-window.png}")
 scripts/install-deps.sh
 build=${XTQ_BUILD_DIR:-build}
-scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B "$build" -DXTQ_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target XTQ
 prefix=$PWD/$build/install
 cmake --install "$build" --prefix "$prefix" >/dev/null
 mkdir -p "$(dirname "$out")"

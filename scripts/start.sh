@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DXTQ_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" --target XTQ
 prefix=$PWD/build/install
 cmake --install build --prefix "$prefix" >/dev/null
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
