@@ -19,7 +19,7 @@ std::uint32_t TCellText::HeapSize() const noexcept {
 }
 
 std::string_view TCellText::View() const noexcept {
-    if (IsHeap()) return {HeapPointer(), HeapSize()};
+    if (IsHeap() || InSlot()) return {HeapPointer(), HeapSize()};
     return {bytes_, static_cast<size_t>(static_cast<unsigned char>(bytes_[kTag]))};
 }
 
@@ -32,10 +32,17 @@ void TCellText::Take(TCellText& other) noexcept {
     other.bytes_[kTag] = 0;
 }
 
+void TCellText::ReferTo(char* slot, std::uint32_t size) noexcept {
+    Release();
+    std::memcpy(bytes_, &slot, sizeof slot);
+    std::memcpy(bytes_ + 8, &size, sizeof size);
+    bytes_[kTag] = static_cast<char>(kSlotTag);
+}
+
 void TCellText::Assign(std::string_view text) {
-    if (text.size() < kTag) {
+    if (text.size() <= kInline) {
         // The text may point into this very cell.
-        char copy[kTag];
+        char copy[kInline];
         std::memcpy(copy, text.data(), text.size());
         Release();
         std::memcpy(bytes_, copy, text.size());
@@ -52,6 +59,59 @@ void TCellText::Assign(std::string_view text) {
     bytes_[kTag] = static_cast<char>(kHeapTag);
 }
 
+char* TTextSlots::Take(size_t length) {
+    TClass& kind = classes_[ClassOf(length)];
+    char* slot = kind.free;
+    if (slot != nullptr) {
+        std::memcpy(&kind.free, slot, sizeof kind.free);
+    } else {
+        const size_t bytes = SlotBytes(ClassOf(length));
+        if (kind.next == kind.end) {
+            blocks_.push_back(std::make_unique<char[]>(kBlockBytes));
+            kind.next = blocks_.back().get();
+            kind.end = kind.next + kBlockBytes / bytes * bytes;
+        }
+        slot = kind.next;
+        kind.next += bytes;
+    }
+    ++used_;
+    return slot;
+}
+
+void TTextSlots::Give(char* slot, size_t length) noexcept {
+    TClass& kind = classes_[ClassOf(length)];
+    std::memcpy(slot, &kind.free, sizeof kind.free);
+    kind.free = slot;
+    --used_;
+}
+
+void TTextSlots::ReleaseIfUnused() noexcept {
+    if (used_ != 0 || blocks_.empty()) return;
+    classes_ = {};
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+}
+
+void TCellStore::Write(TCellText& cell, std::string_view text) {
+    char* old = cell.InSlot() ? cell.HeapPointer() : nullptr;
+    const std::uint32_t oldSize = old != nullptr ? cell.HeapSize() : 0;
+    // The text may be that of this very cell: it is copied before the old
+    // slot is given back.
+    if (text.size() > TCellText::kInline && text.size() <= TTextSlots::kLongest) {
+        char* slot = slots_.Take(text.size());
+        std::memcpy(slot, text.data(), text.size());
+        cell.ReferTo(slot, static_cast<std::uint32_t>(text.size()));
+    } else {
+        cell.Assign(text);
+    }
+    if (old != nullptr) slots_.Give(old, oldSize);
+}
+
+void TCellStore::Empty(TCellText& cell) noexcept {
+    if (cell.InSlot()) slots_.Give(cell.HeapPointer(), cell.HeapSize());
+    cell.Clear();
+}
+
 bool TCellStore::Set(int col, int row, std::string_view text) {
     if (col < 0 || row < 0) throw std::out_of_range("cell position");
     const auto c = static_cast<size_t>(col);
@@ -63,8 +123,15 @@ bool TCellStore::Set(int col, int row, std::string_view text) {
     }
     TCellText& cell = columns_[c][r];
     if (cell.View() == text) return false;
-    cell.Assign(text);
+    Write(cell, text);
     return true;
+}
+
+void TCellStore::Reserve(int cols, int rows) {
+    if (cols <= 0 || rows <= 0) return;
+    if (columns_.size() < static_cast<size_t>(cols)) columns_.resize(static_cast<size_t>(cols));
+    for (int c = 0; c < cols; ++c)
+        columns_[c].reserve(static_cast<size_t>(rows));
 }
 
 void TCellStore::Clear(int cols, int firstRow, int rows) {
@@ -73,11 +140,12 @@ void TCellStore::Clear(int cols, int firstRow, int rows) {
         auto& column = columns_[c];
         const size_t end = std::min(column.size(), static_cast<size_t>(std::max(rows, 0)));
         for (size_t r = static_cast<size_t>(std::max(firstRow, 0)); r < end; ++r)
-            column[r].Clear();
+            Empty(column[r]);
         while (!column.empty() && column.back().Empty())
             column.pop_back();
         if (column.capacity() > 2 * column.size() + 1024) column.shrink_to_fit();
     }
+    slots_.ReleaseIfUnused();
 }
 
 void TCellStore::MoveRow(int from, int to) {
@@ -110,7 +178,7 @@ void TCellStore::MoveColumn(int from, int to) {
 }
 
 size_t TCellStore::MemoryBytes() const noexcept {
-    size_t bytes = columns_.capacity() * sizeof(std::vector<TCellText>);
+    size_t bytes = slots_.MemoryBytes() + columns_.capacity() * sizeof(std::vector<TCellText>);
     for (const auto& column : columns_) {
         bytes += column.capacity() * sizeof(TCellText);
         for (const TCellText& cell : column)

@@ -240,6 +240,34 @@ TEST(CellStore, HoldsAMillionDataPointsCompactly) {
     EXPECT_LT(store.MemoryBytes(), 1024u * 1024);
 }
 
+TEST(CellStore, OverwrittenTextsUseTheRoomOfTheOldOnes) {
+    // Texts of 20 and 30 characters written over each other, as new results
+    // over old ones, in 100,000 cells: after the first two rounds the store
+    // grows no more, and every cell reads back its last text.
+    TCellStore store;
+    constexpr int kRows = 100'000;
+    const auto text = [](int row, int round) {
+        const std::string number = std::to_string(row * 7 + round);
+        return std::string((round % 2 == 0 ? 20 : 30) - number.size(), '-') + number;
+    };
+    size_t afterTwo = 0;
+    for (int round = 0; round < 10; ++round) {
+        for (int row = 0; row < kRows; ++row)
+            store.Set(row % 3, row, text(row, round));
+        if (round == 1) afterTwo = store.MemoryBytes();
+    }
+    EXPECT_EQ(store.MemoryBytes(), afterTwo);
+    for (int row = 0; row < kRows; ++row)
+        ASSERT_EQ(store.Get(row % 3, row), text(row, 9));
+    // Texts of every length from the cell's own text, across the sizes kept
+    // inside the cell, in slots and on their own.
+    for (size_t length = 40; length > 0; --length) {
+        store.Set(5, 5, std::string(length, 'q') + "!");
+        store.Set(5, 5, store.Get(5, 5).substr(1));
+        ASSERT_EQ(store.Get(5, 5), std::string(length - 1, 'q') + "!");
+    }
+}
+
 TEST(CellStore, TextsOfAnyLength) {
     TCellStore store;
     const std::string lengths[] = {"",
