@@ -119,7 +119,12 @@ bool TCellStore::Set(int col, int row, std::string_view text) {
     if (c >= columns_.size() || r >= columns_[c].size()) {
         if (text.empty()) return false;
         if (c >= columns_.size()) columns_.resize(c + 1);
-        columns_[c].resize(r + 1);
+        auto& column = columns_[c];
+        if (r == column.size()) {
+            column.emplace_back(); // the next row, as a file is read
+        } else {
+            column.resize(r + 1);
+        }
     }
     TCellText& cell = columns_[c][r];
     if (cell.View() == text) return false;

@@ -92,6 +92,10 @@ public:
     // Open empties from row 0, New from row 1. Cells outside the counts stay.
     void EmptyCellsInside(int firstRow);
 
+    // Makes room for `rows` rows of cells in the columns [0, cols), before
+    // they are written one by one (Open).
+    void ReserveCells(int cols, int rows) { cells_.Reserve(cols, rows); }
+
     // Memory held by the cell store, in bytes.
     size_t CellMemoryBytes() const { return cells_.MemoryBytes(); }
 

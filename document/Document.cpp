@@ -4,7 +4,9 @@
 #include "storage/DocumentFile.h"
 #include "storage/InOutError.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace xtq {
 namespace {
@@ -43,6 +45,31 @@ TField FieldOfLine(TDocumentLine line) {
 
 } // namespace
 
+// One command at a time: marks the document busy and reports the progress
+// of the command for as long as it lives.
+class TRegressDocument::TCommand {
+public:
+    explicit TCommand(const TRegressDocument& document)
+        : document_(document), meter_(document.progress_, document.progressInterval_) {
+        if (document_.busy_) throw EDocumentBusy(kBusyMessage);
+        document_.busy_ = true;
+        document_.meter_ = &meter_;
+        meter_.Begin();
+    }
+    ~TCommand() {
+        document_.busy_ = false;
+        document_.meter_ = nullptr;
+    }
+    TCommand(const TCommand&) = delete;
+    TCommand& operator=(const TCommand&) = delete;
+
+    void Finish() { meter_.Finish(); }
+
+private:
+    const TRegressDocument& document_;
+    TProgressMeter meter_;
+};
+
 // Applies what the reader hands on, item by item.
 class TRegressDocument::TFileSink : public TDocumentFileSink {
 public:
@@ -70,9 +97,25 @@ public:
     void ReadCell(int col, int row, std::string_view text) override {
         document_.table_.SetCell(col, row, text);
     }
+    void ReadPosition(std::uint64_t done, std::uint64_t total) override {
+        if (!reserved_) {
+            // Room for the rows the file announces, as far as its bytes can
+            // hold them: a stored cell takes at least two bytes (a character
+            // and the line end).
+            reserved_ = true;
+            const std::uint64_t left = total > done ? total - done : 0;
+            const int cols = document_.table_.ColCount();
+            const std::uint64_t fit = left / (2 * static_cast<std::uint64_t>(cols)) + 1;
+            const int rows = document_.table_.RowCount();
+            document_.table_.ReserveCells(
+                cols, static_cast<int>(std::min<std::uint64_t>(fit, static_cast<unsigned>(rows))));
+        }
+        if (document_.meter_ != nullptr) document_.meter_->Advance(done, total);
+    }
 
 private:
     TRegressDocument& document_;
+    bool reserved_ = false;
 };
 
 // Presents the document's items to the writer.
@@ -92,6 +135,11 @@ public:
     int ColCount() const override { return document_.table_.ColCount(); }
     std::string_view Cell(int col, int row) const override {
         return document_.table_.Cell(col, row);
+    }
+    void WritePosition(int done, int total) const override {
+        if (document_.meter_ != nullptr)
+            document_.meter_->Advance(static_cast<std::uint64_t>(done),
+                                      static_cast<std::uint64_t>(total));
     }
 
 private:
@@ -161,11 +209,20 @@ bool TRegressDocument::LeftSideNameIsBlank() const {
 }
 
 bool TRegressDocument::BitBtnSaveClick() {
+    TCommand command(*this);
     const std::string& right = Text(TField::EditEqual);
     if (IsBlankText(right)) return false;
     SetText(TField::EditAeq, ReplaceChar(SubstituteAliases(right, aliases_), '*', '.'));
-    SBRegressClick();
+    Regress();
+    command.Finish();
     return true;
+}
+
+TRegressOutcome TRegressDocument::SBRegressClick() {
+    TCommand command(*this);
+    const TRegressOutcome outcome = Regress();
+    command.Finish();
+    return outcome;
 }
 
 void TRegressDocument::SetFileName(const std::string& path) {
@@ -176,6 +233,7 @@ void TRegressDocument::SetFileName(const std::string& path) {
 }
 
 void TRegressDocument::NewDocument(const std::string& path) {
+    TCommand command(*this);
     SetFileName(path);
     for (TField field : {TField::EditAeq, TField::MemoCoefs, TField::MemoResult, TField::EditEqual,
                          TField::LabelR, TField::Labelem, TField::Labelea})
@@ -193,12 +251,20 @@ void TRegressDocument::NewDocument(const std::string& path) {
 }
 
 void TRegressDocument::OpenDocument(const std::string& path) {
+    TCommand command(*this);
     SetFileName(path);
     if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
-    ReadDocument(path);
+    Read(path);
+    command.Finish();
 }
 
 void TRegressDocument::ReadDocument(const std::string& path) {
+    TCommand command(*this);
+    Read(path);
+    command.Finish();
+}
+
+void TRegressDocument::Read(const std::string& path) {
     TTableUpdate update(table_);
     table_.EmptyCellsInside(0);
     TFileSink sink(*this);
@@ -206,20 +272,30 @@ void TRegressDocument::ReadDocument(const std::string& path) {
 }
 
 void TRegressDocument::WriteDocument(const std::string& path) const {
+    TCommand command(*this);
+    Write(path);
+    command.Finish();
+}
+
+void TRegressDocument::Write(const std::string& path) const {
     const TFileSource source(*this);
     WriteDocumentFile(path, source);
 }
 
 void TRegressDocument::SaveDocument() {
+    TCommand command(*this);
     const std::string& path = Text(TField::CurrentFileName);
     if (path.empty()) throw EInOutError("Invalid filename", 0);
-    WriteDocument(path);
+    Write(path);
+    command.Finish();
 }
 
 void TRegressDocument::SaveDocumentAs(const std::string& path) {
-    WriteDocument(path);
+    TCommand command(*this);
+    Write(path);
     SetFileName(path);
     if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
+    command.Finish();
 }
 
 } // namespace xtq

@@ -9,6 +9,7 @@
 #include "document/AliasList.h"
 #include "document/DataTable.h"
 #include "document/DocumentListener.h"
+#include "document/Progress.h"
 
 #include <array>
 #include <string>
@@ -30,6 +31,10 @@ inline constexpr const char* kNoMeasuredColumnMessage =
 // Message of the blank left-side name check (title "错误").
 inline constexpr const char* kBlankNameMessage = "不能为空白！";
 inline constexpr const char* kBlankNameTitle = "错误";
+
+// A command started while another one runs (from inside a progress report).
+XTQ_DECLARE_ERROR(EDocumentBusy, Exception);
+inline constexpr const char* kBusyMessage = "正在执行另一个命令，请等它结束。";
 
 // Open (and Save As) put the file name at the top of the recent-files list
 // through this; the recent-files list implements it.
@@ -82,6 +87,16 @@ public:
     void AddListener(TDocumentListener* listener) { listeners_.Add(listener); }
     void RemoveListener(TDocumentListener* listener) { listeners_.Remove(listener); }
     void SetRecentFiles(IRecentFiles* recentFiles) { recentFiles_ = recentFiles; }
+    // Where Open, Regress (also through BitBtnSaveClick), Save and Save As
+    // report their progress, at most once per interval; none by default.
+    void SetProgress(IProgress* progress,
+                     std::chrono::steady_clock::duration interval = kProgressInterval) {
+        progress_ = progress;
+        progressInterval_ = interval;
+    }
+    // True while one of the commands below runs. Starting another one then
+    // raises EDocumentBusy and changes nothing.
+    bool Busy() const { return busy_; }
 
     // Header display (TabelleDrawCell). The header cells of columns 1 to 20
     // show their stored text with the aliases substituted, "Y。" replaced by
@@ -132,15 +147,25 @@ public:
 private:
     class TFileSink;
     class TFileSource;
+    class TCommand;
 
     void Notify(TField field);
     void SetFileName(const std::string& path);
+    // The commands without the busy guard, for use inside a command.
+    TRegressOutcome Regress();
+    void Read(const std::string& path);
+    void Write(const std::string& path) const;
 
     std::array<std::string, kFieldCount> fields_;
     TAliasList aliases_;
     TDataTable table_;
     TListenerList listeners_;
     IRecentFiles* recentFiles_ = nullptr;
+    IProgress* progress_ = nullptr;
+    std::chrono::steady_clock::duration progressInterval_ = kProgressInterval;
+    // The running command's state; the const Save sets them as well.
+    mutable bool busy_ = false;
+    mutable TProgressMeter* meter_ = nullptr;
 };
 
 } // namespace xtq

@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace xtq {
 namespace {
@@ -31,6 +32,9 @@ void AppendPadded(std::string& out, std::string_view text, size_t width) {
     if (characters < width) out.append(width - characters, ' ');
 }
 
+// Data rows between two progress steps.
+constexpr int kProgressRows = 1 << 14;
+
 } // namespace
 
 std::string CoefficientLine(const std::vector<std::string>& names,
@@ -45,8 +49,10 @@ std::string CoefficientLine(const std::vector<std::string>& names,
     return line;
 }
 
-TRegressOutcome TRegressDocument::SBRegressClick() {
+TRegressOutcome TRegressDocument::Regress() {
     TDataTable& table = table_;
+    TProgressMeter noProgress(nullptr);
+    TProgressMeter& meter = meter_ != nullptr ? *meter_ : noProgress;
 
     // 1. The variable columns: the run of headers from column 1 that begin with "X".
     int n = 0;
@@ -77,10 +83,14 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
     }
 
     // 3. The cells as numbers, row by row.
+    // The shares of the progress follow the time the steps take.
+    meter.Stage(0, 25);
     TMatrix data(static_cast<size_t>(n) + 1);
     for (TVector& column : data)
         column.resize(static_cast<size_t>(m));
     for (int row = 1; row <= m; ++row) {
+        if (row % kProgressRows == 0)
+            meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
         for (int col = 1; col <= measured; ++col) {
             Extended value;
             if (!TryCellToExtended(table.Cell(col, row), value)) {
@@ -94,10 +104,13 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
     }
 
     // 4. and 5. The fit and the fitted values.
+    meter.Stage(25, 55);
     const std::string fitted = FitFormula(Text(TField::EditEqual), data);
     const bool singular = fitted.empty();
     SetText(TField::MemoResult, fitted);
+    meter.Stage(55, 62);
     const TVector values = EvaluateFormula(Text(TField::MemoResult), data);
+    meter.Stage(62, 100);
 
     // 6. Per-row results; the errors in double. The pairs of measured and
     // fitted values are the Y column and the fitted values themselves.
@@ -106,6 +119,8 @@ TRegressOutcome TRegressDocument::SBRegressClick() {
     {
         TTableUpdate update(table);
         for (int row = 1; row <= m; ++row) {
+            if (row % kProgressRows == 0)
+                meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
             const Extended y = data[n][row - 1];
             const Extended f = values[row - 1];
             table.SetCell(fittedCol, row, GeneralNumberText(f));

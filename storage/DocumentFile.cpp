@@ -4,10 +4,28 @@
 #include "storage/IntegerText.h"
 #include "storage/TextFile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace xtq {
 namespace {
+
+// True when every byte is below 0x80; eight bytes at a time.
+bool IsAscii(std::string_view text) {
+    const char* p = text.data();
+    size_t n = text.size();
+    std::uint64_t bits = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        bits |= word;
+    }
+    for (; n > 0; ++p, --n)
+        bits |= static_cast<unsigned char>(*p);
+    return (bits & 0x8080808080808080ull) == 0;
+}
 
 class TDocumentReader {
 public:
@@ -17,10 +35,17 @@ public:
     bool Next(std::string_view& text) {
         std::string_view raw;
         if (!lines_.ReadLine(raw)) return false;
-        GbkToUtf8(raw, decoded_);
-        text = decoded_;
+        if (IsAscii(raw)) {
+            text = raw; // the same in GBK and UTF-8
+        } else {
+            GbkToUtf8(raw, decoded_);
+            text = decoded_;
+        }
         return true;
     }
+
+    std::uint64_t Offset() const { return lines_.Offset(); }
+    std::uint64_t Size() const { return lines_.Size(); }
 
     std::string_view NextOrEmpty() {
         std::string_view text;
@@ -137,11 +162,19 @@ void ReadDocumentFile(const std::string& path, TDocumentFileSink& sink) {
     const int cols = file.NextInteger();
     sink.ReadColCount(cols);
     if (rows < 2 || cols < 2) return;
+    const std::uint64_t size = file.Size();
+    sink.ReadPosition(file.Offset(), size);
+    int untilPosition = kPositionLines;
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col) {
             std::string_view text;
             if (!file.Next(text)) return;
             sink.ReadCell(col, row, text);
+        }
+        untilPosition -= cols;
+        if (untilPosition <= 0) {
+            sink.ReadPosition(file.Offset(), size);
+            untilPosition = kPositionLines;
         }
     }
 }
@@ -164,10 +197,18 @@ void WriteDocumentFile(const std::string& path, const TDocumentFileSource& sourc
     const int cols = source.ColCount();
     file.Number(rows);
     file.Number(cols);
-    for (int row = 0; row < rows; ++row)
+    source.WritePosition(0, rows);
+    int untilPosition = kPositionLines;
+    for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col)
             file.Line(source.Cell(col, row),
                       [&] { return "数据表格第" + Decimal(row) + "行第" + Decimal(col) + "列"; });
+        untilPosition -= std::max(cols, 1);
+        if (untilPosition <= 0) {
+            source.WritePosition(row + 1, rows);
+            untilPosition = kPositionLines;
+        }
+    }
     file.Commit();
 }
 

@@ -15,6 +15,7 @@
 //   T2    K: table columns including the row-number column
 //   then  R*K cell lines, row by row from row 0, column by column from 0
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -47,7 +48,16 @@ public:
     // Line T2, before any cell is read.
     virtual void ReadColCount(int cols) = 0;
     virtual void ReadCell(int col, int row, std::string_view text) = 0;
+    // Before the first cell and then after every kPositionLines cell lines:
+    // the bytes read so far and the file's size (0 when it has none).
+    virtual void ReadPosition(std::uint64_t done, std::uint64_t total) {
+        (void)done;
+        (void)total;
+    }
 };
+
+// Cell lines between two position reports.
+inline constexpr int kPositionLines = 1 << 15;
 
 // Reads the file into the sink. Raises EInOutError when it cannot be opened or
 // read, EConvertError at a count line that is not a decimal integer (a count
@@ -66,6 +76,12 @@ public:
     virtual int RowCount() const = 0;
     virtual int ColCount() const = 0;
     virtual std::string_view Cell(int col, int row) const = 0;
+    // Before the first table row, then after every kPositionLines cell
+    // lines: the rows written so far and the table's row count.
+    virtual void WritePosition(int done, int total) const {
+        (void)done;
+        (void)total;
+    }
 };
 
 // Writes the file, every line ended by CR LF, through TSafeFileWriter: on any

@@ -60,8 +60,15 @@ bool TLineReader::Fill() {
             return false;
         }
         end_ += static_cast<size_t>(n);
+        read_ += static_cast<std::uint64_t>(n);
         return true;
     }
+}
+
+std::uint64_t TLineReader::Size() const {
+    struct stat info;
+    if (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 bool TLineReader::ReadLine(std::string_view& line) {

@@ -3,6 +3,7 @@
 // writer that replaces a file only once the new contents are safely on disk.
 // Failures raise EInOutError.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,17 @@ public:
     // false at the end of the file.
     bool ReadLine(std::string_view& line);
 
+    // The bytes of the lines returned so far, line ends included.
+    std::uint64_t Offset() const { return read_ - (end_ - begin_); }
+    // The file's size now (0 for a file that has none, such as a pipe).
+    std::uint64_t Size() const;
+
 private:
     bool Fill();
 
     std::string path_;
     int fd_ = -1;
+    std::uint64_t read_ = 0; // bytes read from the file
     std::string buffer_;
     size_t begin_ = 0; // first byte not yet returned
     size_t end_ = 0;   // end of the bytes read

@@ -8,9 +8,12 @@
 #include "tests/document/DocumentTesting.h"
 #include "tests/storage/TempFolder.h"
 
+#include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <locale>
 #include <sys/mount.h>
@@ -487,6 +490,114 @@ TEST_F(CommaLocale, RegressAndFileTextsUseThePoint) {
     EXPECT_EQ(DataColumn(doc, 4), (Texts{"-3.333333", "3.030303", "-0.925926"}));
     EXPECT_EQ(doc.Text(TField::LabelR), "0.999015");
     EXPECT_EQ(doc.Text(TField::MemoResult), "Y=0.395833333333333+1.625.x1");
+}
+
+// Records what the commands report; `during` runs inside ProgressBegin.
+struct TProgressLog : IProgress {
+    std::vector<int> positions;
+    int begins = 0;
+    int ends = 0;
+    std::function<void()> during;
+    void ProgressBegin() override {
+        ++begins;
+        if (during) during();
+    }
+    void ProgressPosition(int percent) override { positions.push_back(percent); }
+    void ProgressEnd() override { ++ends; }
+};
+
+TEST_F(DocumentFile, LongCommandsReportRisingPositionsUpToAHundred) {
+    // 40,000 data points: the reader and the Regress command report several
+    // times on the way. With no interval every rise is reported; positions
+    // only rise, so there are at most 100 of them.
+    TRegressDocument source;
+    source.SetText(TField::EditEqual, "a+b*x1");
+    source.SetText(TField::EditNuRow, "40000");
+    for (int row = 1; row <= 40000; ++row) {
+        source.Tabelle().SetCell(1, row, std::to_string(row));
+        source.Tabelle().SetCell(2, row, std::to_string(2 * row + row % 3));
+    }
+    source.WriteDocument(path);
+
+    TProgressLog log;
+    doc.SetProgress(&log, std::chrono::steady_clock::duration::zero());
+    const std::function<void()> commands[] = {
+        [&] { doc.OpenDocument(path); },
+        [&] { EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done); },
+        [&] { doc.SaveDocumentAs(folder.File("saved.rgs")); },
+        [&] { doc.SaveDocument(); },
+    };
+    for (const auto& command : commands) {
+        log = TProgressLog{};
+        command();
+        EXPECT_EQ(log.begins, 1);
+        EXPECT_EQ(log.ends, 1);
+        ASSERT_GE(log.positions.size(), 3u);
+        EXPECT_LE(log.positions.size(), 100u);
+        EXPECT_EQ(
+            std::adjacent_find(log.positions.begin(), log.positions.end(), std::greater_equal<>()),
+            log.positions.end()); // each higher than the one before
+        EXPECT_GE(log.positions.front(), 1);
+        EXPECT_EQ(log.positions.back(), 100);
+        EXPECT_FALSE(doc.Busy());
+    }
+    EXPECT_EQ(doc.Tabelle().Cell(2, 40000), "80001");
+
+    // With the usual interval a small document reports no position at all.
+    log = TProgressLog{};
+    doc.SetProgress(&log);
+    TypeWorkedExample(doc);
+    doc.SBRegressClick();
+    EXPECT_EQ(log.begins, 1);
+    EXPECT_EQ(log.ends, 1);
+    EXPECT_TRUE(log.positions.empty());
+}
+
+TEST_F(DocumentFile, NoSecondCommandWhileOneRuns) {
+    TypeWorkedExample(doc);
+    doc.SaveDocumentAs(path);
+    const std::string saved = ReadBytes(path);
+    const size_t recentBefore = recent.names.size();
+    TProgressLog log;
+    doc.SetProgress(&log);
+    int refused = 0;
+    log.during = [&] {
+        EXPECT_TRUE(doc.Busy());
+        const std::function<void()> others[] = {
+            [&] { doc.OpenDocument(path); },
+            [&] { doc.ReadDocument(path); },
+            [&] { doc.SBRegressClick(); },
+            [&] { doc.BitBtnSaveClick(); },
+            [&] { doc.SaveDocument(); },
+            [&] { doc.SaveDocumentAs(folder.File("other.rgs")); },
+            [&] { doc.WriteDocument(folder.File("other.rgs")); },
+            [&] { doc.NewDocument(folder.File("new.rgs")); },
+        };
+        for (const auto& other : others) {
+            try {
+                other();
+            } catch (const EDocumentBusy& e) {
+                EXPECT_STREQ(e.what(), kBusyMessage);
+                ++refused;
+            }
+        }
+    };
+    doc.SBRegressClick();
+    EXPECT_EQ(refused, 8);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("other.rgs")));
+    EXPECT_EQ(doc.Text(TField::CurrentFileName), path);
+    EXPECT_EQ(doc.Tabelle().Cell(2, 1), "3.1"); // not emptied by a refused Open or New
+    EXPECT_EQ(recent.names.size(), recentBefore);
+
+    // A command that fails ends its progress and frees the document.
+    log.during = nullptr;
+    log.ends = 0;
+    EXPECT_THROW(doc.OpenDocument(folder.File("missing.rgs")), EInOutError);
+    EXPECT_EQ(log.ends, 1);
+    EXPECT_FALSE(doc.Busy());
+    doc.OpenDocument(path);
+    EXPECT_EQ(ReadBytes(path), saved);
+    EXPECT_EQ(doc.Tabelle().Cell(2, 3), "7.2");
 }
 
 } // namespace
