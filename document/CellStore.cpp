@@ -1,7 +1,10 @@
 #include "document/CellStore.h"
 
+#include "regression/HugePages.h"
+
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 namespace xtq {
@@ -67,7 +70,9 @@ char* TTextSlots::Take(size_t length) {
     } else {
         const size_t bytes = SlotBytes(ClassOf(length));
         if (kind.next == kind.end) {
-            blocks_.push_back(std::make_unique<char[]>(kBlockBytes));
+            blocks_.emplace_back(
+                static_cast<char*>(::operator new (kBlockBytes, std::align_val_t{kHugePageBytes})));
+            AdviseHugePages(blocks_.back().get(), kBlockBytes);
             kind.next = blocks_.back().get();
             kind.end = kind.next + kBlockBytes / bytes * bytes;
         }
@@ -76,6 +81,10 @@ char* TTextSlots::Take(size_t length) {
     }
     ++used_;
     return slot;
+}
+
+void TTextSlots::TFreeBlock::operator()(char* block) const noexcept {
+    ::operator delete (block, std::align_val_t{kHugePageBytes});
 }
 
 void TTextSlots::Give(char* slot, size_t length) noexcept {
@@ -120,6 +129,7 @@ bool TCellStore::Set(int col, int row, std::string_view text) {
         if (text.empty()) return false;
         if (c >= columns_.size()) columns_.resize(c + 1);
         auto& column = columns_[c];
+        if (r >= column.capacity()) ReserveLarge(column, std::max(r + 1, 2 * column.capacity()));
         if (r == column.size()) {
             column.emplace_back(); // the next row, as a file is read
         } else {
@@ -136,7 +146,7 @@ void TCellStore::Reserve(int cols, int rows) {
     if (cols <= 0 || rows <= 0) return;
     if (columns_.size() < static_cast<size_t>(cols)) columns_.resize(static_cast<size_t>(cols));
     for (int c = 0; c < cols; ++c)
-        columns_[c].reserve(static_cast<size_t>(rows));
+        ReserveLarge(columns_[c], static_cast<size_t>(rows));
 }
 
 void TCellStore::Clear(int cols, int firstRow, int rows) {

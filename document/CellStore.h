@@ -78,7 +78,7 @@ private:
 static_assert(sizeof(TCellText) == 16);
 
 // Slots of 16, 24 and 32 bytes for the texts of the store, cut from blocks of
-// a megabyte; a slot given back is used again for the next text of its size.
+// two megabytes; a slot given back is used again for the next text of its size.
 class TTextSlots {
 public:
     static constexpr size_t kLongest = 32;
@@ -95,7 +95,7 @@ public:
     size_t MemoryBytes() const noexcept { return blocks_.size() * kBlockBytes; }
 
 private:
-    static constexpr size_t kBlockBytes = size_t{1} << 20;
+    static constexpr size_t kBlockBytes = size_t{2} << 20; // one huge page
     static constexpr size_t kClasses = 3;
     static size_t ClassOf(size_t length) noexcept { return (length - 9) / 8; }
     static size_t SlotBytes(size_t kind) noexcept { return (kind + 2) * 8; }
@@ -105,8 +105,11 @@ private:
         char* next = nullptr; // next slot never used in the newest block
         char* end = nullptr;
     };
+    struct TFreeBlock {
+        void operator()(char* block) const noexcept;
+    };
     std::array<TClass, kClasses> classes_{};
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<std::unique_ptr<char[], TFreeBlock>> blocks_;
     size_t used_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "document/TextRules.h"
 #include "formula/Random.h"
 #include "regression/Correlation.h"
+#include "regression/HugePages.h"
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 
@@ -86,8 +87,10 @@ TRegressOutcome TRegressDocument::Regress() {
     // The shares of the progress follow the time the steps take.
     meter.Stage(0, 25);
     TMatrix data(static_cast<size_t>(n) + 1);
-    for (TVector& column : data)
+    for (TVector& column : data) {
+        ReserveLarge(column, static_cast<size_t>(m));
         column.resize(static_cast<size_t>(m));
+    }
     for (int row = 1; row <= m; ++row) {
         if (row % kProgressRows == 0)
             meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));

@@ -3,6 +3,7 @@
 #include "formula/Errors.h"
 #include "formula/FormulaParser.h"
 #include "regression/FormulaSplit.h"
+#include "regression/HugePages.h"
 #include "regression/NumberText.h"
 
 #include <cmath>
@@ -210,7 +211,9 @@ TVector EvaluateFormula(const std::string& fitted, const TMatrix& data) {
         cells[v] = parser.StoreVariable(names[v], data[v][0]);
     parser.SetExpression(fitted.size() > 3 ? fitted.substr(3) : std::string());
 
-    TVector result(m);
+    TVector result;
+    ReserveLarge(result, m);
+    result.resize(m);
     for (std::size_t p = 0; p < m; ++p) {
         for (std::size_t v = 0; v < n; ++v)
             *cells[v] = CellValue(data[v][p]);
