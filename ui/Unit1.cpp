@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -29,6 +30,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <clocale>
 #include <exception>
 
@@ -223,12 +225,14 @@ TFormRegress::TFormRegress(const std::string& executablePath, IUserDialogs& dial
     CreateDesign();
     document_.AddListener(this);
     document_.SetRecentFiles(this);
+    document_.SetProgress(this);
     qApp->installEventFilter(this);
     FormCreate();
 }
 
 TFormRegress::~TFormRegress() {
     qApp->removeEventFilter(this);
+    document_.SetProgress(nullptr);
     document_.SetRecentFiles(nullptr);
     document_.RemoveListener(this);
 }
@@ -626,6 +630,49 @@ void TFormRegress::ShowMessage(const QString& text, const QString& title, TMessa
     dialogs_.MessageBox(this, text, title, icon, TMessageButtons::Ok);
 }
 
+// ---- Progress of the long commands ----
+
+bool TFormRegress::RefusedWhileBusy() {
+    if (!document_.Busy()) return false;
+    // No box: a modal box inside the running command would run its own loop.
+    document_.SetText(TField::StatusPanel0, kBusyMessage);
+    return true;
+}
+
+void TFormRegress::SetCommandControlsEnabled(bool enabled) {
+    // Disabling the parents keeps the children's own enabled state.
+    if (QMenuBar* bar = menuBar()) bar->setEnabled(enabled);
+    if (auto* coolBar = findChild<QWidget*>("CoolBar1")) coolBar->setEnabled(enabled);
+    SBRegress->setEnabled(enabled);
+    BitBtnSave->setEnabled(enabled);
+    BitBtn1->setEnabled(enabled);
+    controlsDisabled_ = !enabled;
+}
+
+void TFormRegress::ProgressBegin() {
+    MyStatusBar1->ProgressBar()->setValue(0);
+}
+
+void TFormRegress::ProgressPosition(int percent) {
+    // Only commands that run longer than the document's interval come here,
+    // at most once per interval: the window shows them as busy and repaints.
+    if (!controlsDisabled_) {
+        SetCommandControlsEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    MyStatusBar1->ProgressBar()->setValue(std::clamp(percent, 0, 100));
+    // Paint and timer events run; keys and clicks wait for the command's end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TFormRegress::ProgressEnd() {
+    MyStatusBar1->ProgressBar()->setValue(0);
+    if (controlsDisabled_) {
+        SetCommandControlsEnabled(true);
+        QApplication::restoreOverrideCursor();
+    }
+}
+
 // ---- Start-up and shut-down ----
 
 void TFormRegress::FormCreate() {
@@ -660,6 +707,10 @@ bool TFormRegress::FormCloseQuery() {
 }
 
 void TFormRegress::closeEvent(QCloseEvent* event) {
+    if (RefusedWhileBusy()) {
+        event->ignore();
+        return;
+    }
     if (FormCloseQuery()) {
         event->accept();
     } else {
@@ -718,12 +769,14 @@ std::optional<QString> TFormRegress::AskFileName(TFileDialogKind kind) {
 }
 
 void TFormRegress::File_NewClick() {
+    if (RefusedWhileBusy()) return;
     const std::optional<QString> path = AskFileName(TFileDialogKind::Save);
     if (!path) return;
     RunCommand([&] { document_.NewDocument(ToUtf8(*path)); });
 }
 
 void TFormRegress::File_OpenClick(QObject* sender) {
+    if (RefusedWhileBusy()) return;
     std::string path;
     const QString name = sender != nullptr ? sender->objectName() : QString();
     if (name.size() <= 3) {
@@ -739,6 +792,7 @@ void TFormRegress::File_OpenClick(QObject* sender) {
 }
 
 void TFormRegress::File_SaveClick(QObject* sender) {
+    if (RefusedWhileBusy()) return;
     Tabelle->CommitEditor();
     ValueListEditor1->CommitEditor();
     const bool saveAs = sender == File_Saveas || sender == TBSaveas;
@@ -753,16 +807,19 @@ void TFormRegress::File_SaveClick(QObject* sender) {
 }
 
 void TFormRegress::File_ExitClick() {
+    if (RefusedWhileBusy()) return;
     close();
 }
 
 void TFormRegress::SBRegressClick() {
+    if (RefusedWhileBusy()) return;
     Tabelle->CommitEditor();
     ValueListEditor1->CommitEditor();
     RunCommand([this] { document_.SBRegressClick(); });
 }
 
 void TFormRegress::Edit_SelectClick() {
+    if (RefusedWhileBusy()) return;
     DBGrid1->CommitEditor();
     if (!library_.Active()) {
         document_.SetText(TField::StatusPanel0, kLibraryClosedSelectMessage);
@@ -782,6 +839,7 @@ void TFormRegress::Edit_SelectClick() {
 }
 
 void TFormRegress::Edit_SaveClick() {
+    if (RefusedWhileBusy()) return;
     DBGrid1->CommitEditor();
     if (!library_.Active()) {
         document_.SetText(TField::StatusPanel0, kLibraryClosedSaveMessage);
@@ -803,6 +861,11 @@ void TFormRegress::AARS1Click() {
 void TFormRegress::PageChanged(int index) {
     const int leaving = currentPage_;
     if (index == leaving) return;
+    if (RefusedWhileBusy()) {
+        const QSignalBlocker blocker(PageControl1);
+        PageControl1->setCurrentIndex(leaving);
+        return;
+    }
     Tabelle->CommitEditor();
     ValueListEditor1->CommitEditor();
     DBGrid1->CommitEditor();

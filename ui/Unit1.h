@@ -36,7 +36,15 @@ class TMyStatusBar;
 QFont DesignFont();
 void InstallDesignFont();
 
-class TFormRegress : public QMainWindow, public TDocumentListener, public IRecentFiles {
+// The document's long commands (Open, Regress, Save, Save As) report to the
+// window as its IProgress: the progress bar in the status bar's panel PIndex
+// shows the position, the window repaints meanwhile (user input waits), the
+// command controls are disabled, and a command started meanwhile is refused
+// with kBusyMessage in status panel 0.
+class TFormRegress : public QMainWindow,
+                     public TDocumentListener,
+                     public IRecentFiles,
+                     public IProgress {
     Q_OBJECT
 
 public:
@@ -88,6 +96,13 @@ protected:
     // IRecentFiles: Open and Save As put the name at the top of the list.
     void AddRecentFile(const std::string& fileName) override;
 
+public:
+    // IProgress, called by the running command on the GUI thread.
+    void ProgressBegin() override;
+    void ProgressPosition(int percent) override;
+    void ProgressEnd() override;
+
+protected:
 private:
     void CreateDesign();
     void CreateMenus();
@@ -114,6 +129,9 @@ private:
 
     std::optional<QString> AskFileName(TFileDialogKind kind);
     void ShowMessage(const QString& text, const QString& title, TMessageIcon icon);
+    // True (and kBusyMessage in status panel 0) while a command runs.
+    bool RefusedWhileBusy();
+    void SetCommandControlsEnabled(bool enabled);
 
     std::string executablePath_;
     IUserDialogs& dialogs_;
@@ -176,6 +194,8 @@ private:
     QString hint_;
     bool placed_ = false;
     bool checkingName_ = false;
+    // The controls disabled while a long command shows its progress.
+    bool controlsDisabled_ = false;
 };
 
 } // namespace xtq::ui

@@ -1,0 +1,149 @@
+// The long commands in the window: Open, Regress and Save show their position
+// in the status bar's progress bar, the window's events run meanwhile, the
+// command controls are disabled, and a command started meanwhile is refused.
+
+#include "WindowTesting.h"
+#include "ui/MyStatusBar.h"
+
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+
+namespace xtq::uitest {
+namespace {
+
+class Progress : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        bar = Find<ui::TMyStatusBar>("MyStatusBar1");
+        // Every rise of the position is reported, however fast the command.
+        Doc().SetProgress(window.get(), std::chrono::steady_clock::duration::zero());
+        QObject::connect(bar->ProgressBar(), &QProgressBar::valueChanged, window.get(),
+                         [this](int value) { During(value); });
+    }
+
+    // Runs inside the command at every change of the bar.
+    void During(int value) {
+        values.push_back(value);
+        if (value == 0 || !Doc().Busy() || tried) return;
+        tried = true;
+        barShown = bar->ProgressBar()->isVisible();
+        menusEnabled = window->menuBar()->isEnabled();
+        openEnabled = Find<QToolButton>("TBOpen")->isEnabled();
+        regressEnabled = Find<QPushButton>("SBRegress")->isEnabled();
+        // Every other command is refused, without a box or a dialog.
+        window->SBRegressClick();
+        window->File_OpenClick(Find<QToolButton>("TBOpen"));
+        window->File_SaveClick(Find<QToolButton>("TBSaveas"));
+        window->File_NewClick();
+        window->File_ExitClick();
+        refusal = QString::fromStdString(Doc().Text(TField::StatusPanel0));
+    }
+
+    // A document of `points` data points of y = 2x + x mod 3.
+    std::string BigDocument(int points) {
+        TRegressDocument source;
+        source.SetText(TField::EditFd, "Y");
+        source.SetText(TField::EditEqual, "a+b*x1");
+        source.SetText(TField::EditNuRow, std::to_string(points));
+        for (int row = 1; row <= points; ++row) {
+            source.Tabelle().SetCell(1, row, std::to_string(row));
+            source.Tabelle().SetCell(2, row, std::to_string(2 * row + row % 3));
+        }
+        const std::string path = install.Document("big.rgs");
+        source.WriteDocument(path);
+        return path;
+    }
+
+    void Reset() {
+        values.clear();
+        tried = barShown = menusEnabled = openEnabled = regressEnabled = false;
+        refusal.clear();
+        Doc().SetText(TField::StatusPanel0, "");
+    }
+
+    void ExpectShownAndRefused() {
+        ASSERT_TRUE(tried);
+        const std::vector<int> shown(values.begin(), values.end() - 1);
+        ASSERT_GE(shown.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_EQ(shown.back(), 100);
+        EXPECT_EQ(values.back(), 0); // emptied at the end
+        EXPECT_EQ(bar->ProgressBar()->value(), 0);
+        EXPECT_TRUE(barShown);
+        EXPECT_FALSE(menusEnabled);
+        EXPECT_FALSE(openEnabled);
+        EXPECT_FALSE(regressEnabled);
+        EXPECT_EQ(refusal.toStdString(), kBusyMessage);
+        EXPECT_TRUE(dialogs.Messages.empty());
+        EXPECT_TRUE(window->isVisible()); // Exit was refused too
+        EXPECT_FALSE(Doc().Busy());
+        // Enabled again afterwards.
+        EXPECT_TRUE(window->menuBar()->isEnabled());
+        EXPECT_TRUE(Find<QToolButton>("TBOpen")->isEnabled());
+        EXPECT_TRUE(Find<QPushButton>("SBRegress")->isEnabled());
+    }
+
+    ui::TMyStatusBar* bar = nullptr;
+    std::vector<int> values;
+    bool tried = false;
+    bool barShown = false;
+    bool menusEnabled = false;
+    bool openEnabled = false;
+    bool regressEnabled = false;
+    QString refusal;
+};
+
+TEST_F(Progress, OpenRegressAndSaveShowTheirPositionAndRefuseASecondCommand) {
+    const std::string path = BigDocument(40000);
+
+    // Open: the window's events run during the command.
+    bool ranDuringOpen = false;
+    QTimer::singleShot(0, window.get(), [&] { ranDuringOpen = Doc().Busy(); });
+    dialogs.Names.push_back(QString::fromStdString(path));
+    QTest::mouseClick(Find<QToolButton>("TBOpen"), Qt::LeftButton);
+    EXPECT_TRUE(ranDuringOpen);
+    EXPECT_EQ(dialogs.Dialogs.size(), 1u); // the refused Open and Save asked nothing
+    ExpectShownAndRefused();
+    EXPECT_EQ(Doc().Tabelle().Cell(2, 40000), "80001");
+    EXPECT_EQ(Doc().Text(TField::CurrentFileName), path);
+
+    Reset();
+    QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
+    ExpectShownAndRefused();
+    EXPECT_FALSE(Doc().Text(TField::LabelR).empty());
+    EXPECT_FALSE(Doc().Tabelle().Cell(4, 40000).empty());
+
+    Reset();
+    std::filesystem::remove(path);
+    Find<QAction>("File_Save")->trigger();
+    ExpectShownAndRefused();
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(dialogs.Dialogs.size(), 1u);
+}
+
+TEST_F(Progress, AShortCommandLeavesTheBarEmptyAndTheControlsAsTheyWere) {
+    // With the usual interval a small document reports no position.
+    Doc().SetProgress(window.get());
+    TypeDataCell(1, 1, "1");
+    TypeDataCell(2, 1, "3");
+    TypeDataCell(1, 2, "2");
+    TypeDataCell(2, 2, "5");
+    Doc().SetText(TField::EditNuRow, "2");
+    Doc().SetText(TField::EditEqual, "a+b*x1");
+    values.clear();
+    QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
+    EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](int v) { return v == 0; }));
+    EXPECT_EQ(bar->ProgressBar()->value(), 0);
+    EXPECT_FALSE(tried);
+    EXPECT_TRUE(window->menuBar()->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("SBRegress")->isEnabled());
+    EXPECT_FALSE(Doc().Text(TField::MemoResult).empty());
+}
+
+} // namespace
+} // namespace xtq::uitest
