@@ -11,9 +11,15 @@
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace xtq {
 namespace {
@@ -35,6 +41,90 @@ void AppendPadded(std::string& out, std::string_view text, size_t width) {
 
 // Data rows between two progress steps.
 constexpr int kProgressRows = 1 << 14;
+
+// Tables of at least this many data rows are converted and written in
+// parallel: the rows are cut into one part per processor, each done on a
+// thread of its own, the first on the command's thread.
+constexpr int kParallelRows = 20'000;
+
+int PartCount(int rows) {
+    if (rows < kParallelRows) return 1;
+    const unsigned processors = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(processors, 1u, 8u));
+}
+
+// The data rows [first, last) of part `part` of `parts`, counted from 1.
+std::pair<int, int> PartRows(int rows, int part, int parts) {
+    const auto bound = [&](int p) {
+        return 1 + static_cast<int>(static_cast<long long>(rows) * p / parts);
+    };
+    return {bound(part), bound(part + 1)};
+}
+
+// Runs work(part) for every part: part 0 on this thread, the others on
+// threads of their own. Every part ends before this returns; the first error,
+// in part order, is then raised again.
+template <typename Work> void ForEachPart(int parts, const Work& work) {
+    std::vector<std::exception_ptr> errors(static_cast<size_t>(parts));
+    std::vector<std::thread> threads;
+    for (int part = 1; part < parts; ++part) {
+        threads.emplace_back([&, part] {
+            try {
+                work(part);
+            } catch (...) {
+                errors[static_cast<size_t>(part)] = std::current_exception();
+            }
+        });
+    }
+    try {
+        work(0);
+    } catch (...) {
+        errors[0] = std::current_exception();
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& error : errors)
+        if (error) std::rethrow_exception(error);
+}
+
+// The two result texts of one data row and its error in per cent.
+class TResultRow {
+public:
+    void Compute(Extended y, Extended f) {
+        AssignGeneralNumberText(fitted_, f);
+        error_ = 0;
+        if (y != 0) {
+            error_ = static_cast<double>((f - y) * 100 / y);
+            AssignFixedNumberText(errorText_, error_);
+        } else {
+            errorText_ = "-";
+        }
+    }
+    const std::string& Fitted() const { return fitted_; }
+    const std::string& ErrorText() const { return errorText_; }
+    double Error() const { return error_; }
+
+private:
+    std::string fitted_;
+    std::string errorText_;
+    double error_ = 0;
+};
+
+// Result texts kept by a part that does not write the table itself: both
+// texts of each row one after the other.
+struct TResultTexts {
+    std::string chars;
+    std::vector<std::uint32_t> ends; // end of each text in chars
+
+    void Add(std::string_view text) {
+        chars += text;
+        ends.push_back(static_cast<std::uint32_t>(chars.size()));
+    }
+    std::string_view Text(size_t index) const {
+        const size_t begin = index == 0 ? 0 : ends[index - 1];
+        return std::string_view(chars).substr(begin, ends[index] - begin);
+    }
+};
 
 } // namespace
 
@@ -91,19 +181,31 @@ TRegressOutcome TRegressDocument::Regress() {
         ReserveLarge(column, static_cast<size_t>(m));
         column.resize(static_cast<size_t>(m));
     }
-    for (int row = 1; row <= m; ++row) {
-        if (row % kProgressRows == 0)
-            meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
-        for (int col = 1; col <= measured; ++col) {
-            Extended value;
-            if (!TryCellToExtended(table.Cell(col, row), value)) {
-                SetText(TField::StatusPanel0, kIncompleteDataMessage + Decimal(row));
-                table.SetCol(col);
-                table.SetRow(row);
-                return TRegressOutcome::IncompleteData;
+    // Each part finds the first cell of its rows that is not a number; the
+    // first part that has one has the table's first.
+    const int parts = PartCount(m);
+    std::vector<std::pair<int, int>> bad(static_cast<size_t>(parts), {0, 0}); // column, row
+    ForEachPart(parts, [&](int part) {
+        const auto [first, last] = PartRows(m, part, parts);
+        for (int row = first; row < last; ++row) {
+            if (part == 0 && row % kProgressRows == 0)
+                meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(last));
+            for (int col = 1; col <= measured; ++col) {
+                Extended value;
+                if (!TryCellToExtended(table.Cell(col, row), value)) {
+                    bad[static_cast<size_t>(part)] = {col, row};
+                    return;
+                }
+                data[col - 1][row - 1] = value;
             }
-            data[col - 1][row - 1] = value;
         }
+    });
+    for (const auto& [col, row] : bad) {
+        if (row == 0) continue;
+        SetText(TField::StatusPanel0, kIncompleteDataMessage + Decimal(row));
+        table.SetCol(col);
+        table.SetRow(row);
+        return TRegressOutcome::IncompleteData;
     }
 
     // 4. and 5. The fit and the fitted values.
@@ -116,28 +218,51 @@ TRegressOutcome TRegressDocument::Regress() {
     meter.Stage(62, 100);
 
     // 6. Per-row results; the errors in double. The pairs of measured and
-    // fitted values are the Y column and the fitted values themselves.
-    double maximum = 0;
-    double mean = 0;
+    // fitted values are the Y column and the fitted values themselves. The
+    // first part writes its rows at once, the others keep their texts until
+    // it is done (the table is written from this thread only); the maximum
+    // and the mean are then taken row by row.
+    std::vector<double> errors(static_cast<size_t>(m));
     {
         TTableUpdate update(table);
-        for (int row = 1; row <= m; ++row) {
-            if (row % kProgressRows == 0)
-                meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
-            const Extended y = data[n][row - 1];
-            const Extended f = values[row - 1];
-            table.SetCell(fittedCol, row, GeneralNumberText(f));
-            double e = 0;
-            if (y != 0) {
-                e = static_cast<double>((f - y) * 100 / y);
-                table.SetCell(errorCol, row, FixedNumberText(e));
-            } else {
-                table.SetCell(errorCol, row, "-");
+        std::vector<TResultTexts> kept(static_cast<size_t>(parts));
+        ForEachPart(parts, [&](int part) {
+            const auto [first, last] = PartRows(m, part, parts);
+            TResultRow result;
+            TResultTexts& texts = kept[static_cast<size_t>(part)];
+            if (part > 0) texts.ends.reserve(2 * static_cast<size_t>(last - first));
+            for (int row = first; row < last; ++row) {
+                result.Compute(data[n][row - 1], values[row - 1]);
+                errors[row - 1] = result.Error();
+                if (part > 0) {
+                    texts.Add(result.Fitted());
+                    texts.Add(result.ErrorText());
+                    continue;
+                }
+                if (row % kProgressRows == 0)
+                    meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
+                table.SetCell(fittedCol, row, result.Fitted());
+                table.SetCell(errorCol, row, result.ErrorText());
             }
-            e = std::fabs(e);
-            if (e > maximum) maximum = e;
-            mean = mean + e / static_cast<double>(m);
+        });
+        for (int part = 1; part < parts; ++part) {
+            const TResultTexts& texts = kept[static_cast<size_t>(part)];
+            const int first = PartRows(m, part, parts).first;
+            for (size_t i = 0; 2 * i < texts.ends.size(); ++i) {
+                const int row = first + static_cast<int>(i);
+                if (row % kProgressRows == 0)
+                    meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
+                table.SetCell(fittedCol, row, texts.Text(2 * i));
+                table.SetCell(errorCol, row, texts.Text(2 * i + 1));
+            }
         }
+    }
+    double maximum = 0;
+    double mean = 0;
+    for (double e : errors) {
+        e = std::fabs(e);
+        if (e > maximum) maximum = e;
+        mean = mean + e / static_cast<double>(m);
     }
 
     // 7. The statistics.

@@ -143,140 +143,202 @@ bool ScaleExactly(const Binary& v, int s, std::uint64_t& whole, bool& half) {
     return true;
 }
 
-// E with 10^(E-1) <= v < 10^E, found with `digits` (1..19) significant digits.
-bool DecimalExponent(const Binary& v, int digits, int& exponent) {
-    // log10(2) a little low, so that the first guess is E or E - 1.
-    int e = static_cast<int>(std::floor((v.exponent + 63) * 0.30102999566398114)) + 1;
-    for (int tries = 0; tries < 4; ++tries) {
-        std::uint64_t whole;
-        bool half;
-        if (!ScaleExactly(v, digits - e, whole, half)) return false;
-        if (whole >= kPow10[digits]) {
-            ++e;
-        } else if (whole < kPow10[digits - 1]) {
-            --e;
-        } else {
-            exponent = e;
-            return true;
-        }
-    }
-    return false;
-}
+// Significant digits of the integer rounding, without trailing zeros, and
+// the exponent E of 0.d1d2... x 10^E (no digits for 0).
+struct ShortDecimal {
+    char digits[24];
+    int length = 0;
+    int exponent = 0;
+    std::string_view View() const { return {digits, static_cast<size_t>(length)}; }
+};
 
-// v rounded half up to a multiple of 10^-s, as digits without trailing zeros
-// and the exponent of 0.d1d2... (empty digits for 0).
-bool RoundedAt(const Binary& v, int s, Decimal& out) {
-    std::uint64_t whole;
-    bool half;
-    if (!ScaleExactly(v, s, whole, half)) return false;
-    if (half) ++whole; // below 10^19 + 1, still within 64 bits
-    out.digits.clear();
+// `whole` * 10^-s as digits.
+void Emit(std::uint64_t whole, int s, ShortDecimal& out) {
+    out.length = 0;
     out.exponent = 0;
-    if (whole == 0) return true;
+    if (whole == 0) return;
     int zeros = 0;
     while (whole % 10 == 0) {
         whole /= 10;
         ++zeros;
     }
-    char text[24];
-    const auto end = std::to_chars(text, text + sizeof text, whole).ptr;
-    const auto length = static_cast<int>(end - text);
-    out.digits.assign(text, static_cast<size_t>(length));
-    out.exponent = length + zeros - s;
-    return true;
+    const auto end = std::to_chars(out.digits, out.digits + sizeof out.digits, whole).ptr;
+    out.length = static_cast<int>(end - out.digits);
+    out.exponent = out.length + zeros - s;
+}
+
+// floor(v * 10^(digits - E)) with 10^(E-1) <= v < 10^E, that is the first
+// `digits` digits (1..18) of v, the rest's half flag, and E.
+bool LeadingDigits(const Binary& v, int digits, std::uint64_t& whole, bool& half, int& e) {
+    // v lies in [2^(b+63), 2^(b+64)), so E is this or one more.
+    e = static_cast<int>(std::floor((v.exponent + 63) * 0.30102999566398114)) + 1;
+    if (!ScaleExactly(v, digits - e, whole, half)) return false;
+    if (whole >= kPow10[digits]) {
+        if (whole >= kPow10[digits + 1]) return false;
+        // One digit fewer: the dropped digit alone decides the half.
+        half = whole % 10 >= 5;
+        whole /= 10;
+        ++e;
+    }
+    return whole >= kPow10[digits - 1];
 }
 
 // RoundHalfUp(DigitsFor(magnitude, precision), precision) for the values the
 // integers cover.
-bool FastGeneralDigits(Extended magnitude, int precision, Decimal& out) {
+bool FastGeneralDigits(Extended magnitude, int precision, ShortDecimal& out) {
     Binary v;
+    std::uint64_t whole;
+    bool half;
     int e;
-    if (precision > kMaxFastDigits || !Split(magnitude, v) || !DecimalExponent(v, precision, e))
+    if (precision >= kMaxFastDigits || !Split(magnitude, v) ||
+        !LeadingDigits(v, precision, whole, half, e))
         return false;
-    return RoundedAt(v, precision - e, out);
+    Emit(whole + (half ? 1 : 0), precision - e, out);
+    return true;
 }
 
 // The rounding of FixedNumberText: at most 7 significant digits and at most 6
-// decimals. A value that rounds to 0 gives empty digits.
+// decimals. A value that rounds to 0 gives no digits.
 constexpr int kFixedSignificant = 7;
 constexpr int kFixedDecimals = 6;
 
-bool FastFixedDigits(Extended magnitude, Decimal& out) {
+bool FastFixedDigits(Extended magnitude, ShortDecimal& out) {
     Binary v;
+    std::uint64_t whole;
+    bool half;
     int e;
-    if (!Split(magnitude, v) || !DecimalExponent(v, kFixedSignificant, e)) return false;
+    if (!Split(magnitude, v) || !LeadingDigits(v, kFixedSignificant, whole, half, e)) return false;
     const int keep = std::min(kFixedSignificant, e + kFixedDecimals);
     if (keep < 0) {
-        out = Decimal{};
+        Emit(0, 0, out);
         return true;
     }
-    return RoundedAt(v, keep - e, out);
+    if (keep < kFixedSignificant) {
+        // Round at the sixth decimal instead: drop the digits below it. Their
+        // value decides the half alone, as the divisor is even.
+        const std::uint64_t divisor = kPow10[kFixedSignificant - keep];
+        half = whole % divisor >= divisor / 2;
+        whole /= divisor;
+    }
+    Emit(whole + (half ? 1 : 0), keep - e, out);
+    return true;
 }
 
-std::string NonFiniteText(Extended value) {
-    if (std::isnan(value)) return "NAN";
-    return value < 0 ? "-INF" : "INF";
+void AssignNonFinite(std::string& out, Extended value) {
+    if (std::isnan(value)) {
+        out = "NAN";
+    } else {
+        out = value < 0 ? "-INF" : "INF";
+    }
+}
+
+// The general form of the digits 0.d1d2... x 10^e of a non-zero value.
+void AppendGeneral(std::string& out, bool negative, std::string_view digits, int e, int precision) {
+    if (negative) out += '-';
+    const auto count = static_cast<int>(digits.size());
+    if (e >= -3 && e <= precision) {
+        if (e <= 0) {
+            out += "0.";
+            out.append(static_cast<size_t>(-e), '0');
+            out += digits;
+        } else if (count <= e) {
+            out += digits;
+            out.append(static_cast<size_t>(e - count), '0');
+        } else {
+            out += digits.substr(0, static_cast<size_t>(e));
+            out += '.';
+            out += digits.substr(static_cast<size_t>(e));
+        }
+    } else {
+        out += digits[0];
+        if (count > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += 'E';
+        if (e - 1 < 0) out += '-';
+        char exponent[16];
+        const auto end = std::to_chars(exponent, exponent + sizeof exponent, std::abs(e - 1)).ptr;
+        out.append(exponent, end);
+    }
+}
+
+void AssignGeneral(std::string& out, Extended value, int precision, bool integers) {
+    if (!std::isfinite(value)) return AssignNonFinite(out, value);
+    precision = std::max(precision, 1);
+    out.clear();
+    if (value == 0) {
+        out += '0';
+        return;
+    }
+    const Extended magnitude = std::fabs(value);
+    ShortDecimal fast;
+    if (integers && FastGeneralDigits(magnitude, precision, fast)) {
+        AppendGeneral(out, value < 0, fast.View(), fast.exponent, precision);
+        return;
+    }
+    const Decimal d = RoundHalfUp(DigitsFor(magnitude, precision), precision);
+    AppendGeneral(out, value < 0, d.digits, d.exponent, precision);
+}
+
+void AssignFixed(std::string& out, Extended value, bool integers) {
+    constexpr int kSignificant = kFixedSignificant;
+    constexpr int kDecimals = kFixedDecimals;
+    if (!std::isfinite(value)) return AssignNonFinite(out, value);
+    out.clear();
+    const Extended magnitude = std::fabs(value);
+    ShortDecimal fast;
+    Decimal slow;
+    std::string_view digits;
+    int e = 0;
+    if (value == 0) {
+        // no digits
+    } else if (integers && FastFixedDigits(magnitude, fast)) {
+        digits = fast.View();
+        e = fast.exponent;
+    } else {
+        const Decimal raw = DigitsFor(magnitude, kSignificant);
+        const int keep = std::min(kSignificant, raw.exponent + kDecimals);
+        slow = RoundHalfUp(raw, keep);
+        digits = slow.digits;
+        e = slow.exponent;
+    }
+    if (digits.empty()) {
+        out = "0.000000";
+        return;
+    }
+    if (e > kSignificant) return AssignGeneral(out, value, kSignificant, integers);
+
+    if (value < 0) out += '-';
+    const auto count = static_cast<int>(digits.size());
+    int fraction;
+    if (e > 0) {
+        // The digits before the point, filled up with zeros; then the rest.
+        out += digits.substr(0, static_cast<size_t>(std::min(e, count)));
+        if (count < e) out.append(static_cast<size_t>(e - count), '0');
+        out += '.';
+        const std::string_view rest = count > e ? digits.substr(static_cast<size_t>(e)) : "";
+        out += rest;
+        fraction = static_cast<int>(rest.size());
+    } else {
+        out += "0.";
+        out.append(static_cast<size_t>(-e), '0');
+        out += digits;
+        fraction = -e + count;
+    }
+    if (fraction < kDecimals) out.append(static_cast<size_t>(kDecimals - fraction), '0');
 }
 
 std::string GeneralText(Extended value, int precision, bool integers) {
-    if (!std::isfinite(value)) return NonFiniteText(value);
-    precision = std::max(precision, 1);
-    if (value == 0) return "0";
-    const Extended magnitude = std::fabs(value);
-    Decimal d;
-    if (!integers || !FastGeneralDigits(magnitude, precision, d))
-        d = RoundHalfUp(DigitsFor(magnitude, precision), precision);
-    const int e = d.exponent;
-    std::string text = value < 0 ? "-" : "";
-    if (e >= -3 && e <= precision) {
-        if (e <= 0) {
-            text += "0.";
-            text.append(static_cast<size_t>(-e), '0');
-            text += d.digits;
-        } else {
-            std::string digits = d.digits;
-            if (digits.size() < static_cast<size_t>(e)) digits.append(e - digits.size(), '0');
-            text += digits.substr(0, static_cast<size_t>(e));
-            if (digits.size() > static_cast<size_t>(e)) text += "." + digits.substr(e);
-        }
-    } else {
-        text += d.digits[0];
-        if (d.digits.size() > 1) text += "." + d.digits.substr(1);
-        text += "E";
-        if (e - 1 < 0) text += "-";
-        text += std::to_string(std::abs(e - 1));
-    }
+    std::string text;
+    AssignGeneral(text, value, precision, integers);
     return text;
 }
 
 std::string FixedText(Extended value, bool integers) {
-    constexpr int kSignificant = kFixedSignificant;
-    constexpr int kDecimals = kFixedDecimals;
-    if (!std::isfinite(value)) return NonFiniteText(value);
-    if (value == 0) return "0.000000";
-    const Extended magnitude = std::fabs(value);
-    Decimal d;
-    if (!integers || !FastFixedDigits(magnitude, d)) {
-        const Decimal raw = DigitsFor(magnitude, kSignificant);
-        const int keep = std::min(kSignificant, raw.exponent + kDecimals);
-        d = RoundHalfUp(raw, keep);
-    }
-    if (d.digits.empty()) return "0.000000";
-    if (d.exponent > kSignificant) return GeneralText(value, kSignificant, integers);
-
-    std::string whole = "0";
-    std::string fraction;
-    if (d.exponent > 0) {
-        std::string digits = d.digits;
-        if (digits.size() < static_cast<size_t>(d.exponent))
-            digits.append(d.exponent - digits.size(), '0');
-        whole = digits.substr(0, static_cast<size_t>(d.exponent));
-        fraction = digits.substr(static_cast<size_t>(d.exponent));
-    } else {
-        fraction = std::string(static_cast<size_t>(-d.exponent), '0') + d.digits;
-    }
-    fraction.resize(kDecimals, '0');
-    return (value < 0 ? "-" : "") + whole + "." + fraction;
+    std::string text;
+    AssignFixed(text, value, integers);
+    return text;
 }
 
 } // namespace
@@ -287,6 +349,14 @@ std::string GeneralNumberText(Extended value, int precision) {
 
 std::string FixedNumberText(Extended value) {
     return FixedText(value, true);
+}
+
+void AssignGeneralNumberText(std::string& out, Extended value, int precision) {
+    AssignGeneral(out, value, precision, true);
+}
+
+void AssignFixedNumberText(std::string& out, Extended value) {
+    AssignFixed(out, value, true);
 }
 
 namespace detail {

@@ -13,6 +13,10 @@ namespace xtq {
 // General number text with the given number of significant digits.
 std::string GeneralNumberText(Extended value, int precision = 15);
 std::string FixedNumberText(Extended value);
+// The same texts into `out`, replacing its contents and reusing its storage,
+// for writing many of them.
+void AssignGeneralNumberText(std::string& out, Extended value, int precision = 15);
+void AssignFixedNumberText(std::string& out, Extended value);
 
 namespace detail {
 // The same two texts from the printed decimal expansion alone, without the

@@ -1,11 +1,16 @@
 #include "document/RegressRun.h"
 
+#include "document/CellConversion.h"
 #include "document/Document.h"
 #include "formula/Errors.h"
+#include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 #include "tests/document/DocumentTesting.h"
 
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace xtq {
 namespace {
@@ -198,6 +203,48 @@ TEST(NumberTexts, FixedForm) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(FixedNumberText(c.value), c.text) << c.text;
+}
+
+TEST_F(RegressRun, LargeTablesGiveEveryRowItsOwnResults) {
+    // 50,001 rows: converted and written in parts. Every row's fitted value
+    // and error are those of its own data, and the statistics those of all
+    // rows in order. Y = 0 in row 7 shows the dash.
+    constexpr int kRows = 50'001;
+    Define("a+b*x1+c*x1^2");
+    doc.SetText(TField::EditNuRow, std::to_string(kRows));
+    TMatrix data(2, TVector(kRows));
+    for (int row = 1; row <= kRows; ++row) {
+        const std::string x = std::to_string(row % 997) + "." + std::to_string(row % 7);
+        const std::string y = row == 7 ? "0" : std::to_string((row * 7919) % 10007 + 1);
+        doc.Tabelle().SetCell(1, row, x);
+        doc.Tabelle().SetCell(2, row, y);
+        TryCellToExtended(x, data[0][row - 1]);
+        TryCellToExtended(y, data[1][row - 1]);
+    }
+    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    const TVector fitted = EvaluateFormula(FitFormula("a+b*x1+c*x1^2", data), data);
+    double maximum = 0;
+    double mean = 0;
+    for (int row = 1; row <= kRows; ++row) {
+        const Extended y = data[1][row - 1];
+        const Extended f = fitted[row - 1];
+        ASSERT_EQ(doc.Tabelle().Cell(3, row), GeneralNumberText(f)) << row;
+        const double e = y != 0 ? static_cast<double>((f - y) * 100 / y) : 0;
+        ASSERT_EQ(doc.Tabelle().Cell(4, row), y != 0 ? FixedNumberText(e) : "-") << row;
+        maximum = std::max(maximum, std::fabs(e));
+        mean = mean + std::fabs(e) / kRows;
+    }
+    EXPECT_EQ(doc.Text(TField::Labelem), FixedNumberText(maximum));
+    EXPECT_EQ(doc.Text(TField::Labelea), FixedNumberText(mean));
+
+    // The first cell that is not a number, wherever the parts begin.
+    for (const int row : {kRows, kRows / 2 + 1, kRows / 2, 2}) {
+        doc.Tabelle().SetCell(2, row, "n/a");
+        EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
+        EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：" + std::to_string(row));
+        EXPECT_EQ(doc.Tabelle().Row(), row);
+        EXPECT_EQ(doc.Tabelle().Col(), 2);
+    }
 }
 
 } // namespace
