@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev libbenchmark-dev clang-format python3-numpy locales clang libclang-rt-14-dev)
+packages=(g++ cmake make libgtest-dev libbenchmark-dev clang-format python3-numpy python3-pandas time locales clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
