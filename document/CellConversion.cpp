@@ -32,25 +32,37 @@ constexpr auto kExactPowers = [] {
     return powers;
 }();
 
-bool TryShortNumber(std::string_view intDigits, std::string_view fracDigits, long long exponent,
-                    bool negative, Extended& value) {
+// The digits of a number as they are scanned: the first of them, from the
+// first that is not 0, gathered as an integer (meaningful while there are at
+// most kShortDigits of them).
+struct TDigits {
     std::uint64_t mantissa = 0;
-    int significant = 0;
-    const long long scale = exponent - static_cast<long long>(fracDigits.size());
-    for (const std::string_view digits : {intDigits, fracDigits}) {
-        for (const char c : digits) {
-            if (significant == 0 && c == '0') continue;
-            if (significant == kShortDigits) return false;
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            ++significant;
+    size_t significant = 0;
+
+    // Scans digits from text[i] on; leading zeros are skipped while no
+    // significant digit has been seen.
+    void Scan(std::string_view text, size_t& i) {
+        const size_t n = text.size();
+        if (significant == 0)
+            while (i < n && text[i] == '0')
+                ++i;
+        const size_t first = i;
+        while (i < n && IsDigit(text[i])) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[i] - '0');
+            ++i;
         }
+        significant += i - first;
     }
-    if (mantissa == 0) {
+};
+
+bool TryShortNumber(const TDigits& digits, long long scale, bool negative, Extended& value) {
+    if (digits.significant == 0) {
         value = negative ? -0.0L : 0.0L;
         return true;
     }
-    if (scale < -kShortScale || scale > kShortScale) return false;
-    const Extended whole = static_cast<Extended>(mantissa);
+    if (digits.significant > kShortDigits || scale < -kShortScale || scale > kShortScale)
+        return false;
+    const Extended whole = static_cast<Extended>(digits.mantissa);
     const Extended result = scale >= 0 ? whole * kExactPowers[scale] : whole / kExactPowers[-scale];
     value = negative ? -result : result;
     return true;
@@ -65,17 +77,16 @@ bool TryCellToExtended(std::string_view text, Extended& value) {
         ++i;
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    TDigits scanned;
     const size_t intStart = i;
-    while (i < n && IsDigit(text[i]))
-        ++i;
+    scanned.Scan(text, i);
     const std::string_view intDigits = text.substr(intStart, i - intStart);
     bool point = false;
     std::string_view fracDigits;
     if (i < n && text[i] == '.') {
         point = true;
         const size_t fracStart = ++i;
-        while (i < n && IsDigit(text[i]))
-            ++i;
+        scanned.Scan(text, i);
         fracDigits = text.substr(fracStart, i - fracStart);
     }
     if (intDigits.empty() && !point) return false;
@@ -93,7 +104,9 @@ bool TryCellToExtended(std::string_view text, Extended& value) {
     while (i < n && text[i] == ' ')
         ++i;
     if (i != n) return false;
-    if (TryShortNumber(intDigits, fracDigits, exponent, negative, value)) return true;
+    if (TryShortNumber(scanned, exponent - static_cast<long long>(fracDigits.size()), negative,
+                       value))
+        return true;
 
     // value = 0.d1 d2 ... x 10^magnitude, d1 the first non-zero digit.
     std::string digits;
