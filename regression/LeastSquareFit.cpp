@@ -83,14 +83,37 @@ void TLeastSquareFit::AddRows(std::span<const Extended> rows) {
         throw ERegressionError("TLeastSquareFit: design rows need n+1 values each");
     const std::size_t count = rows.size() / width;
     const Extended* first = rows.data();
+    // Once a sum is beyond the range it stays so (or becomes NaN), so one
+    // check after the rows finds it; for a single row that is the check of
+    // AddRow. Four sums of a matrix row at a time, each with its additions in
+    // row order, so that the processor can overlap them.
     for (std::size_t i = 0; i < n; ++i) {
         Extended* entry = matrix_[i].data();
-        for (std::size_t j = i; j <= n; ++j) {
+        std::size_t j = i;
+        for (; j + 3 <= n; j += 4) {
+            Extended s0 = entry[j];
+            Extended s1 = entry[j + 1];
+            Extended s2 = entry[j + 2];
+            Extended s3 = entry[j + 3];
+            const Extended* row = first;
+            for (std::size_t r = 0; r < count; ++r, row += width) {
+                const Extended t = row[i];
+                s0 = s0 + t * row[j];
+                s1 = s1 + t * row[j + 1];
+                s2 = s2 + t * row[j + 2];
+                s3 = s3 + t * row[j + 3];
+            }
+            entry[j] = Checked(s0);
+            entry[j + 1] = Checked(s1);
+            entry[j + 2] = Checked(s2);
+            entry[j + 3] = Checked(s3);
+        }
+        for (; j <= n; ++j) {
             Extended sum = entry[j];
             const Extended* row = first;
             for (std::size_t r = 0; r < count; ++r, row += width)
-                sum = Checked(sum + row[i] * row[j]);
-            entry[j] = sum;
+                sum = sum + row[i] * row[j];
+            entry[j] = Checked(sum);
         }
     }
 }

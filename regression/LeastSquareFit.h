@@ -40,9 +40,10 @@ public:
     // Adds several design rows of n+1 values each, one after the other in the
     // span. Every entry gets exactly the sums that AddRow, row by row, gives;
     // each sum is kept in a register across the rows instead of in memory.
-    // Raises as AddRow does when a sum leaves the extended range (which of the
-    // rows were added is then unspecified), ERegressionError unless the span
-    // holds whole rows.
+    // Raises EOverflow or EInvalidOp when a sum leaves the extended range (for
+    // a single row exactly as AddRow; for several, which of the two and which
+    // rows were added is unspecified), ERegressionError unless the span holds
+    // whole rows.
     void AddRows(std::span<const Extended> rows);
 
     // Completes the matrix by symmetry, eliminates, and writes the n
