@@ -174,6 +174,34 @@ void BM_Save(benchmark::State& state) {
 BENCHMARK(BM_Save)->Arg(100'000)->Arg(1'000'000)->MeasureProcessCPUTime()->UseRealTime()->Unit(
     benchmark::kMillisecond);
 
+// The data-point count of a new document set from 5 to 1,000,000 (the row
+// count rule numbers a million rows) and back to 5.
+void BM_DataPointCount(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = std::make_unique<xtq::TRegressDocument>();
+        state.ResumeTiming();
+        doc->SetText(TField::EditNuRow, "1000000");
+        doc->SetText(TField::EditNuRow, "5");
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DataPointCount)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same on the document of 10^6 points once opened: the rows are numbered
+// already.
+void BM_DataPointCountAgain(benchmark::State& state) {
+    xtq::TRegressDocument doc;
+    doc.OpenDocument(DocumentFile(1'000'000));
+    for (auto _ : state) {
+        doc.SetText(TField::EditNuRow, "5");
+        doc.SetText(TField::EditNuRow, "1000000");
+    }
+}
+BENCHMARK(BM_DataPointCountAgain)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 // The pieces of Regress that go cell by cell, on the document's own texts.
 std::vector<std::string> ColumnTexts(int col) {
     xtq::TRegressDocument doc;

@@ -163,8 +163,12 @@ void TDataTable::EditNuRowChange(std::string_view text) {
     TTableUpdate update(*this);
     int m;
     if (TryStrToInt(text, m)) SetRowCount(m < 1 ? 1 : m + 1);
-    for (int r = 1; r < rowCount_; ++r)
-        SetCell(0, r, Decimal(r));
+    cells_.Reserve(1, rowCount_); // the row numbers, written at once
+    char number[16];
+    for (int r = 1; r < rowCount_; ++r) {
+        const auto end = std::to_chars(number, number + sizeof number, r).ptr;
+        SetCell(0, r, std::string_view(number, static_cast<size_t>(end - number)));
+    }
 }
 
 void TDataTable::EditNuColChange(std::string_view text) {
