@@ -222,7 +222,9 @@ TRegressOutcome TRegressDocument::Regress() {
     // first part writes its rows at once, the others keep their texts until
     // it is done (the table is written from this thread only); the maximum
     // and the mean are then taken row by row.
-    std::vector<double> errors(static_cast<size_t>(m));
+    std::vector<double> errors;
+    ReserveLarge(errors, static_cast<size_t>(m));
+    errors.resize(static_cast<size_t>(m));
     {
         TTableUpdate update(table);
         std::vector<TResultTexts> kept(static_cast<size_t>(parts));
@@ -230,7 +232,12 @@ TRegressOutcome TRegressDocument::Regress() {
             const auto [first, last] = PartRows(m, part, parts);
             TResultRow result;
             TResultTexts& texts = kept[static_cast<size_t>(part)];
-            if (part > 0) texts.ends.reserve(2 * static_cast<size_t>(last - first));
+            if (part > 0) {
+                // Two texts of up to about 24 characters for each row.
+                const auto rows = static_cast<size_t>(last - first);
+                ReserveLarge(texts.chars, 40 * rows);
+                ReserveLarge(texts.ends, 2 * rows);
+            }
             for (int row = first; row < last; ++row) {
                 result.Compute(data[n][row - 1], values[row - 1]);
                 errors[row - 1] = result.Error();
