@@ -1,8 +1,10 @@
 #include "document/CellConversion.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -32,6 +34,23 @@ constexpr auto kExactPowers = [] {
     return powers;
 }();
 
+// Eight characters that are all digits, taken together: the bytes in
+// memory order, as a little-endian load gives them.
+bool AreEightDigits(std::uint64_t bytes) {
+    return (((bytes + 0x4646464646464646ull) | (bytes - 0x3030303030303030ull)) &
+            0x8080808080808080ull) == 0;
+}
+
+// Their value: pairs of digits, then pairs of pairs, then the two halves.
+std::uint64_t EightDigitsValue(std::uint64_t bytes) {
+    bytes -= 0x3030303030303030ull;
+    bytes = bytes * 10 + (bytes >> 8);
+    const std::uint64_t mask = 0x000000FF000000FFull;
+    const std::uint64_t hundreds = 100 + (1000000ull << 32);
+    const std::uint64_t units = 1 + (10000ull << 32);
+    return (((bytes & mask) * hundreds) + (((bytes >> 16) & mask) * units)) >> 32;
+}
+
 // The digits of a number as they are scanned: the first of them, from the
 // first that is not 0, gathered as an integer (meaningful while there are at
 // most kShortDigits of them).
@@ -47,6 +66,13 @@ struct TDigits {
             while (i < n && text[i] == '0')
                 ++i;
         const size_t first = i;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint64_t bytes;
+            while (i + 8 <= n && (std::memcpy(&bytes, text.data() + i, 8), AreEightDigits(bytes))) {
+                mantissa = mantissa * 100'000'000 + EightDigitsValue(bytes);
+                i += 8;
+            }
+        }
         while (i < n && IsDigit(text[i])) {
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[i] - '0');
             ++i;
