@@ -2,6 +2,7 @@
 
 #include "storage/InOutError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +15,7 @@ namespace xtq {
 namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kMinBufferSize = 4096;
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -36,7 +38,14 @@ int CloseFile(int fd) {
 TLineReader::TLineReader(const std::string& path) : path_(path) {
     fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) RaiseInOutError(errno, path);
-    buffer_.resize(kBufferSize);
+    // A small file gets a buffer to match instead of a megabyte to clear; a
+    // file that grows while it is read is still read whole (long lines).
+    size_t size = kBufferSize;
+    struct stat info;
+    if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+        static_cast<unsigned long long>(info.st_size) < kBufferSize)
+        size = std::max<size_t>(static_cast<size_t>(info.st_size) + 1, kMinBufferSize);
+    buffer_.resize(size);
 }
 
 TLineReader::~TLineReader() {
@@ -127,7 +136,6 @@ TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
     if (exists && !S_ISREG(info.st_mode)) {
         fd_ = open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd_ < 0) RaiseInOutError(errno, path_);
-        buffer_.reserve(kBufferSize);
         return;
     }
     // A file that may not be written must not be replaced behind its back.
@@ -146,7 +154,7 @@ TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
         mode = 0666 & ~mask;
     }
     if (fchmod(fd_, mode) != 0) Fail(errno);
-    buffer_.reserve(kBufferSize);
+    // The buffer grows with what is written, up to kBufferSize.
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
