@@ -3,8 +3,11 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <clocale>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <locale.h>
 #include <string>
 #include <system_error>
 
@@ -155,7 +158,10 @@ bool TryCellToExtended(std::string_view text, Extended& value) {
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result);
     if (error == std::errc::result_out_of_range) {
         if (magnitude > 0) return false; // beyond the extended range
-        result = 0;                      // too small for it
+        // Below the normal range: the nearest subnormal value, or 0 when the
+        // value is too small even for those (from_chars gives neither).
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+        result = strtold_l(number.c_str(), nullptr, cLocale);
     } else if (error != std::errc() || end != number.data() + number.size()) {
         return false;
     }

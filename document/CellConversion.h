@@ -13,7 +13,8 @@ namespace xtq {
 // may be missing but not both the digits and the "."; optionally "E" or "e",
 // an optional sign and any number of digits (none means an exponent of 0);
 // any number of blanks; nothing else. A value beyond the extended range does
-// not convert; one too small for it converts to 0 with its sign.
+// not convert; one below its normal range converts to the nearest subnormal
+// value, and one too small even for those to 0 with its sign.
 bool TryCellToExtended(std::string_view text, Extended& value);
 
 } // namespace xtq
