@@ -227,17 +227,17 @@ public:
             std::sort(list.begin(), list.end());
         for (auto& list : hardSigns_)
             std::sort(list.begin(), list.end());
-        pure_ = !MayHoldOverflowingLiteral();
+        if (!pascal_) {
+            const char* point = std::localeconv()->decimal_point;
+            separator_ = point && point[0] ? point[0] : '.';
+        }
+        FindReachableOverflows();
         for (const auto& [name, cell] : variables_)
             maxVariable_ = std::max(maxVariable_, name.size());
         for (const auto& [name, r] : one_)
             maxFunction_ = std::max(maxFunction_, name.size());
         for (const auto& [name, r] : two_)
             maxFunction_ = std::max(maxFunction_, name.size());
-        if (!pascal_) {
-            const char* point = std::localeconv()->decimal_point;
-            separator_ = point && point[0] ? point[0] : '.';
-        }
     }
 
     std::string_view Text(Piece p) const { return std::string_view(t_).substr(p.b, p.size()); }
@@ -318,8 +318,9 @@ public:
 
     // The literal's value, or nothing when the piece is not a literal.
     // Raises EOverflow for a value beyond the 8-byte range.
-    std::optional<double> Literal(Piece p) const {
-        const std::string_view s = Text(p);
+    std::optional<double> Literal(Piece p) const { return LiteralOf(Text(p)); }
+
+    std::optional<double> LiteralOf(std::string_view s) const {
         if (s == "PI") return std::numbers::pi;
         if (s == "-PI") return -std::numbers::pi;
         size_t i = 0;
@@ -394,8 +395,9 @@ private:
     // skips no work that could raise an error.
     bool Possible(Piece p, Form f) const {
         if (p.size() == 0) return false;
-        if (pure_ && !CanBeExpression(p)) return false;
-        if (pure_ && f != kSPlus && f != kSMinus && f != kN && HasHardSign(p)) return false;
+        const bool pure = Pure(p);
+        if (pure && !CanBeExpression(p)) return false;
+        if (pure && f != kSPlus && f != kSMinus && f != kN && HasHardSign(p)) return false;
         const char first = t_[p.b];
         const char last = t_[p.e - 1];
         switch (f) {
@@ -451,7 +453,7 @@ private:
         auto end = begin;
         while (end != list.end() && end->first == depth_[p.b] && end->second <= lastPosition)
             ++end;
-        if (pure_ && !NarrowCandidates(p, form, begin, end)) return {};
+        if (Pure(p) && !NarrowCandidates(p, form, begin, end)) return {};
         for (auto it = begin; it != end; ++it) {
             const std::uint32_t k = it->second;
             const auto left = Side({p.b, k}, form.left);
@@ -543,21 +545,77 @@ private:
         return FirstHard(0, level, p.b + 1, p.e) || FirstHard(1, level, p.b + 1, p.e);
     }
 
-    // Conservatively: a long run of digits or a large exponent.
-    bool MayHoldOverflowingLiteral() const {
-        size_t digits = 0;
-        for (size_t i = 0; i < t_.size(); ++i) {
-            digits = IsDigit(t_[i]) ? digits + 1 : (t_[i] == '.' ? digits : 0);
-            if (digits > 300) return true;
-            if (t_[i] != 'E') continue;
-            size_t j = i + 1;
-            if (j < t_.size() && (t_[j] == '+' || t_[j] == '-')) ++j;
-            long exponent = 0;
-            while (j < t_.size() && IsDigit(t_[j]) && exponent < 100000)
-                exponent = exponent * 10 + (t_[j++] - '0');
-            if (exponent > 250) return true;
+    // Deciding a piece has no effect but the answer unless the rules may try
+    // an overflowing literal inside it: only then does the order of the
+    // attempts matter, since the first one tried raises EOverflow. The
+    // shortcuts are taken for every other piece.
+    //
+    // The rules only ever try pieces that start at the beginning of the text
+    // or after an operator, "(", "," or DIV or MOD, and that end at its end or
+    // before an operator, ")", "," or DIV or MOD. Within a literal the only
+    // such place is the sign of its exponent. So the literals the rules can
+    // try are few, and each is read once here.
+    void FindReachableOverflows() {
+        const auto n = static_cast<std::uint32_t>(t_.size());
+        std::vector<bool> starts(n + 1, false), ends(n + 1, false);
+        starts[0] = ends[n] = true;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const char c = t_[i];
+            const bool op = c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == ',';
+            if (op || c == '(') starts[i + 1] = true;
+            if (op || c == ')') ends[i] = true;
         }
-        return false;
+        for (const int list : {5, 6}) {
+            for (const auto& [level, k] : occurrences_[static_cast<size_t>(list)]) {
+                ends[k] = true;
+                starts[k + 3] = true;
+            }
+        }
+        const char separator = pascal_ ? '.' : separator_;
+        auto digits = [&](std::uint32_t i) {
+            while (i < n && IsDigit(t_[i]))
+                ++i;
+            return i;
+        };
+        auto tryLiteral = [&](std::uint32_t b, std::uint32_t e) {
+            if (!ends[e]) return;
+            try {
+                LiteralOf(Text({b, e}));
+            } catch (const EOverflow&) {
+                overflows_.push_back({b, e});
+            }
+        };
+        for (std::uint32_t b = 0; b < n; ++b) {
+            if (!starts[b]) continue;
+            // The longest literal from here, and where its exponent's sign is.
+            std::uint32_t i = b;
+            if (t_[i] == '+' || t_[i] == '-') ++i;
+            i = digits(i);
+            if (i < n && t_[i] == separator) i = digits(i + 1);
+            std::uint32_t sign = 0;
+            if (i < n && t_[i] == 'E') {
+                ++i;
+                if (i < n && (t_[i] == '+' || t_[i] == '-')) sign = i++;
+                i = digits(i);
+            }
+            if (sign != 0) tryLiteral(b, sign);
+            if (i > b) tryLiteral(b, i);
+        }
+        // For Pure: the earliest end among the literals from each one on.
+        earliestEnd_.resize(overflows_.size());
+        for (size_t j = overflows_.size(); j-- > 0;)
+            earliestEnd_[j] = j + 1 < overflows_.size()
+                                  ? std::min(overflows_[j].e, earliestEnd_[j + 1])
+                                  : overflows_[j].e;
+    }
+
+    // True when the piece holds no overflowing literal the rules can try.
+    bool Pure(Piece p) const {
+        if (overflows_.empty()) return true;
+        const auto j = std::lower_bound(overflows_.begin(), overflows_.end(), p.b,
+                                        [](const Piece& q, std::uint32_t b) { return q.b < b; });
+        return j == overflows_.end() ||
+               earliestEnd_[static_cast<size_t>(j - overflows_.begin())] > p.e;
     }
 
     Match Negation(Piece p) {
@@ -602,8 +660,9 @@ private:
     std::vector<std::uint32_t> nextOpen_; // first "(" at or after each position
     std::vector<std::uint32_t> commas_;
     std::array<Occurrences, kOccurrenceLists> occurrences_;
-    std::array<Occurrences, 2> hardSigns_; // "+" and "-" that only a sum or a difference holds
-    bool pure_ = false;
+    std::array<Occurrences, 2> hardSigns_;   // "+" and "-" that only a sum or a difference holds
+    std::vector<Piece> overflows_;           // literals the rules can try that overflow
+    std::vector<std::uint32_t> earliestEnd_; // of overflows_[j..]
     std::unordered_map<std::uint64_t, Piece> interiors_;
     size_t maxVariable_ = 0;
     size_t maxFunction_ = 0;
