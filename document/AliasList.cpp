@@ -1,6 +1,17 @@
 #include "document/AliasList.h"
 
 namespace xtq {
+namespace {
+
+// A key as the list compares it: the letters A-Z in lower case.
+std::string Folded(std::string_view key) {
+    std::string folded(key);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+} // namespace
 
 void TAliasList::Check(int index) const {
     if (index < 0 || index >= Count())
@@ -11,10 +22,10 @@ void TAliasList::CheckKey(std::string_view key, int except) const {
     if (key.find('=') != std::string_view::npos)
         throw EKeyEqualsSign("Key may not contain equals sign (\"=\")");
     if (key.empty()) return;
-    for (int i = 0; i < Count(); ++i)
-        if (i != except && SameAliasKey(rows_[i].Key, key))
-            throw EKeyConflict("A key with the name of \"" + std::string(key) +
-                               "\" already exists");
+    const std::string folded = Folded(key);
+    if (keys_.count(folded) == 0) return;
+    if (except >= 0 && Folded(rows_[except].Key) == folded) return; // the row's own key
+    throw EKeyConflict("A key with the name of \"" + std::string(key) + "\" already exists");
 }
 
 void TAliasList::Changed() const {
@@ -44,7 +55,9 @@ void TAliasList::Append(std::string key, std::string value) {
 
 void TAliasList::Insert(int index, std::string key, std::string value) {
     if (index != Count()) Check(index);
+    if (Count() >= kMaxAliasRows) throw ECountRangeError(kTooManyAliasesMessage);
     CheckKey(key, -1);
+    if (!key.empty()) keys_.insert(Folded(key));
     rows_.insert(rows_.begin() + index, TAliasRow{std::move(key), std::move(value)});
     Changed();
 }
@@ -53,6 +66,8 @@ void TAliasList::SetKey(int index, std::string key) {
     Check(index);
     if (rows_[index].Key == key) return;
     CheckKey(key, index);
+    if (!rows_[index].Key.empty()) keys_.erase(Folded(rows_[index].Key));
+    if (!key.empty()) keys_.insert(Folded(key));
     rows_[index].Key = std::move(key);
     Changed();
 }
@@ -66,6 +81,7 @@ void TAliasList::SetValue(int index, std::string value) {
 
 void TAliasList::Delete(int index) {
     Check(index);
+    if (!rows_[index].Key.empty()) keys_.erase(Folded(rows_[index].Key));
     rows_.erase(rows_.begin() + index);
     Changed();
 }
@@ -73,6 +89,7 @@ void TAliasList::Delete(int index) {
 void TAliasList::Clear() {
     if (rows_.empty()) return;
     rows_.clear();
+    keys_.clear();
     Changed();
 }
 

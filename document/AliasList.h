@@ -4,12 +4,14 @@
 // regard to the letter case of A-Z; an empty key (a row being typed) is not
 // compared.
 
+#include "document/DataTable.h"
 #include "document/DocumentListener.h"
 #include "formula/Exception.h"
 #include "storage/AliasDecoding.h"
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace xtq {
 
@@ -17,6 +19,12 @@ namespace xtq {
 XTQ_DECLARE_ERROR(EKeyEqualsSign, Exception);
 // "List index out of bounds (%d)".
 XTQ_DECLARE_ERROR(EStringListError, Exception);
+
+// The most rows the list keeps. Every row is compared with every other one
+// for its key and substituted into every header painted, so a file claiming
+// more would keep the program busy for minutes.
+inline constexpr int kMaxAliasRows = 10000;
+inline constexpr const char* kTooManyAliasesMessage = "变量别名不能超过10000行";
 
 class TAliasList {
 public:
@@ -30,7 +38,9 @@ public:
 
     // Each raises EKeyConflict ("A key with the name of "%s" already exists")
     // when another row holds the key, EKeyEqualsSign when it contains "=",
-    // EStringListError for an index out of range; the list is then unchanged.
+    // EStringListError for an index out of range, and Append and Insert
+    // ECountRangeError (kTooManyAliasesMessage) when the list holds
+    // kMaxAliasRows rows already; the list is then unchanged.
     void Append(std::string key, std::string value);
     void Insert(int index, std::string key, std::string value);
     void SetKey(int index, std::string key);
@@ -53,6 +63,9 @@ private:
     void Changed() const;
 
     TAliasRows rows_;
+    // The non-empty keys in lower case (A-Z folded), so that a key is checked
+    // against the list at once, whatever its length.
+    std::unordered_set<std::string> keys_;
     const TListenerList* listeners_ = nullptr;
 };
 

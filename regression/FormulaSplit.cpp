@@ -1,5 +1,7 @@
 #include "regression/FormulaSplit.h"
 
+#include "formula/Errors.h"
+
 #include <cstddef>
 
 namespace xtq {
@@ -36,6 +38,15 @@ void SplitTerm(const std::string& term, int m, TFormulaTerms& lists) {
 }
 
 int SplitTerms(const std::string& rightHandSide, TFormulaTerms& lists) {
+    // The fit holds a square matrix of the terms: refuse a right side with
+    // more terms than it can hold before anything is built.
+    std::size_t terms = 1;
+    int level = 0;
+    for (const char c : rightHandSide) {
+        if (c == '+' && level == 0 && ++terms > kMaxTerms)
+            throw EExpressionTooComplex(kTooManyTermsMessage);
+        level += c == '(' ? 1 : c == ')' ? -1 : 0;
+    }
     int depth = 0;
     int m = 1;
     std::size_t start = 0;
