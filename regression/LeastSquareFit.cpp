@@ -118,6 +118,50 @@ void TLeastSquareFit::AddRows(std::span<const Extended> rows) {
     }
 }
 
+void TLeastSquareFit::AddRows(std::span<const double> terms, std::span<const Extended> measured) {
+    if (solved_) throw ERegressionError("TLeastSquareFit: rows added after Solve");
+    const std::size_t n = matrix_.size();
+    const std::size_t count = measured.size();
+    if (terms.size() != count * n)
+        throw ERegressionError("TLeastSquareFit: design rows need n term values each");
+    const double* first = terms.data();
+    // As in the other AddRows; the term values widened as they are loaded.
+    for (std::size_t i = 0; i < n; ++i) {
+        Extended* entry = matrix_[i].data();
+        std::size_t j = i;
+        for (; j + 4 <= n; j += 4) {
+            Extended s0 = entry[j];
+            Extended s1 = entry[j + 1];
+            Extended s2 = entry[j + 2];
+            Extended s3 = entry[j + 3];
+            const double* row = first;
+            for (std::size_t r = 0; r < count; ++r, row += n) {
+                const Extended t = row[i];
+                s0 = s0 + t * static_cast<Extended>(row[j]);
+                s1 = s1 + t * static_cast<Extended>(row[j + 1]);
+                s2 = s2 + t * static_cast<Extended>(row[j + 2]);
+                s3 = s3 + t * static_cast<Extended>(row[j + 3]);
+            }
+            entry[j] = Checked(s0);
+            entry[j + 1] = Checked(s1);
+            entry[j + 2] = Checked(s2);
+            entry[j + 3] = Checked(s3);
+        }
+        for (; j < n; ++j) {
+            Extended sum = entry[j];
+            const double* row = first;
+            for (std::size_t r = 0; r < count; ++r, row += n)
+                sum = sum + static_cast<Extended>(row[i]) * static_cast<Extended>(row[j]);
+            entry[j] = Checked(sum);
+        }
+        Extended sum = entry[n];
+        const double* row = first;
+        for (std::size_t r = 0; r < count; ++r, row += n)
+            sum = sum + static_cast<Extended>(row[i]) * measured[r];
+        entry[n] = Checked(sum);
+    }
+}
+
 bool TLeastSquareFit::Solve(Extended* result) {
     const std::size_t n = matrix_.size();
     if (!solved_) {

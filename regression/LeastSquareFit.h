@@ -45,6 +45,10 @@ public:
     // rows were added is unspecified), ERegressionError unless the span holds
     // whole rows.
     void AddRows(std::span<const Extended> rows);
+    // As above for rows whose n term values are doubles: `terms` holds n
+    // values for each row, `measured` the row's measured value. The sums are
+    // those of AddRow with the term values widened.
+    void AddRows(std::span<const double> terms, std::span<const Extended> measured);
 
     // Completes the matrix by symmetry, eliminates, and writes the n
     // coefficients into result (also after a failure, then taken from the

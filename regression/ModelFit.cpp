@@ -2,10 +2,12 @@
 
 #include "formula/Errors.h"
 #include "formula/FormulaParser.h"
+#include "regression/DesignRows.h"
 #include "regression/FormulaSplit.h"
 #include "regression/HugePages.h"
 #include "regression/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -162,24 +164,16 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
     // extended range: then no row raises there, and a block gives the sums of
     // adding its rows one by one. Otherwise each row is added as soon as it
     // is evaluated, so that the first overflow ends the fit at that row.
-    const std::size_t blockRows = SumsStayInRange(data[n]) ? kBlockRows : 1;
-    std::vector<Extended> block(blockRows * (k + 1));
-    std::size_t filled = 0;
-    const auto addRow = [&] {
-        if (++filled < blockRows) return;
-        solver.AddRows(block);
-        filled = 0;
-    };
+    detail::TDesignRows rows(solver, k, SumsStayInRange(data[n]) ? kBlockRows : 1);
 
     for (std::size_t t = 0; t < k; ++t) {
         TParser& parser = *parsers.emplace_back(std::make_unique<TParser>());
         for (std::size_t v = 0; v < n; ++v)
             cells[t * n + v] = parser.StoreVariable(names[v], data[v][0]);
         parser.SetExpression(split.Terms[t]);
-        block[t] = parser.Value();
+        rows.Term(t, parser.Value());
     }
-    block[k] = data[n][0];
-    addRow();
+    rows.Measured(data[n][0]);
 
     for (std::size_t p = 1; p < m; ++p) {
         for (std::size_t v = 0; v < n; ++v) {
@@ -187,13 +181,11 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
             for (std::size_t t = 0; t < k; ++t)
                 *cells[t * n + v] = value;
         }
-        Extended* row = block.data() + filled * (k + 1);
         for (std::size_t t = 0; t < k; ++t)
-            row[t] = parsers[t]->Value();
-        row[k] = data[n][p];
-        addRow();
+            rows.Term(t, parsers[t]->Value());
+        rows.Measured(data[n][p]);
     }
-    solver.AddRows(std::span<const Extended>(block.data(), filled * (k + 1)));
+    rows.Flush();
 
     if (!solver.Solve(values.data())) return "";
     return FittedText(split.Terms, values);

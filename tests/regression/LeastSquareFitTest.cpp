@@ -1,6 +1,7 @@
 #include "regression/LeastSquareFit.h"
 
 #include "formula/Errors.h"
+#include "regression/DesignRows.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -161,6 +162,36 @@ TEST(LeastSquareFit, RowsInBlocksGiveTheSumsOfRowByRow) {
     EXPECT_THROW(blocks.AddRows(all.subspan(0, n)), ERegressionError);
     TLeastSquareFit sums(1);
     EXPECT_THROW(sums.AddRows(Row{1, 1, 1e3000L, 1e3000L}), EOverflow);
+}
+
+TEST(LeastSquareFit, DesignRowsOfDoublesAndOfExtendedValuesGiveTheSumsOfRowByRow) {
+    // Terms that are doubles, then from row 37, term 2 on, one that is not:
+    // the rows collected in blocks give the matrix of adding them one by one.
+    std::mt19937_64 random(7);
+    constexpr int n = 4;
+    for (const bool widen : {false, true}) {
+        TLeastSquareFit single(n);
+        TLeastSquareFit blocks(n);
+        detail::TDesignRows rows(blocks, n, 16);
+        for (int r = 0; r < 100; ++r) {
+            Row row;
+            for (int t = 0; t < n; ++t) {
+                Extended value =
+                    static_cast<double>(static_cast<int>(random() % 20001) - 10000) / 7;
+                if (widen && r >= 37 && t == 2) value /= 3.0L; // no double
+                row.push_back(value);
+                rows.Term(static_cast<std::size_t>(t), value);
+            }
+            const Extended y = static_cast<Extended>(random()) / 4096.0L;
+            row.push_back(y);
+            rows.Measured(y);
+            single.AddRow(row);
+        }
+        rows.Flush();
+        EXPECT_EQ(single.Matrix(), blocks.Matrix()) << widen;
+    }
+    TLeastSquareFit fit(2);
+    EXPECT_THROW(fit.AddRows(std::vector<double>{1, 2, 3}, Row{1, 2}), ERegressionError);
 }
 
 TEST(LeastSquareFit, Misuse) {
