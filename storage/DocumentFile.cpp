@@ -5,6 +5,7 @@
 #include "storage/TextFile.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -98,30 +99,63 @@ public:
     // Writes one item as one line; `where` names the item for an encoding error.
     template <typename Where> void Line(std::string_view text, Where where) {
         if (IsPlain(text)) {
-            file_.Write(text);
+            Append(text);
         } else {
             std::string single = WithoutLineBreaks(text);
             try {
-                file_.Write(Utf8ToGbk(single));
+                Append(Utf8ToGbk(single));
             } catch (const EEncodingError& e) {
                 throw EEncodingError(where() + "：" + e.message());
             }
         }
-        file_.Write("\r\n");
+        Append("\r\n");
     }
 
     void Number(long long value) {
-        file_.Write(Decimal(value));
-        file_.Write("\r\n");
+        Append(Decimal(value));
+        Append("\r\n");
     }
 
-    void Commit() { file_.Commit(); }
+    void Commit() {
+        Drain();
+        file_.Commit();
+    }
 
 private:
-    // ASCII without line feeds is written as it is.
+    // Lines are gathered here and handed to the file a chunk at a time.
+    static constexpr size_t kChunkBytes = 64 * 1024;
+
+    void Append(std::string_view bytes) {
+        if (used_ + bytes.size() > kChunkBytes) {
+            Drain();
+            if (bytes.size() > kChunkBytes) {
+                file_.Write(bytes);
+                return;
+            }
+        }
+        std::memcpy(chunk_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+
+    void Drain() {
+        file_.Write(std::string_view(chunk_.data(), used_));
+        used_ = 0;
+    }
+
+    // ASCII without line feeds is written as it is; eight bytes at a time.
     static bool IsPlain(std::string_view text) {
-        for (const char c : text)
-            if (static_cast<unsigned char>(c) >= 0x80 || c == '\n') return false;
+        const char* p = text.data();
+        size_t n = text.size();
+        for (; n >= 8; p += 8, n -= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            // A byte of 0x80 or more, or a byte equal to LF (zero after the xor).
+            const std::uint64_t lf = word ^ 0x0A0A0A0A0A0A0A0Aull;
+            if (((word | ((lf - 0x0101010101010101ull) & ~lf)) & 0x8080808080808080ull) != 0)
+                return false;
+        }
+        for (; n > 0; ++p, --n)
+            if (static_cast<unsigned char>(*p) >= 0x80 || *p == '\n') return false;
         return true;
     }
 
@@ -137,6 +171,8 @@ private:
     }
 
     TSafeFileWriter file_;
+    std::array<char, kChunkBytes> chunk_;
+    size_t used_ = 0;
 };
 
 } // namespace
