@@ -51,38 +51,54 @@ std::string ReadCase(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 TEST(FormulaFuzzFindings, LongTextsWithLargeExponentsEndInTheirAnswer) {
     // A fuzzed text of 437 bytes, full of operators, brackets and literals
     // such as 1E308 glued to names (1E308A). Exponents like these sent the
     // compiler to the plain rules without shortcuts, which took 13 s on 22
-    // copies of the text (9,614 characters), and ever longer beyond. Now only
-    // overflowing literals that the rules can try, at the edges of a piece,
-    // hold the shortcuts back: the answer is the same, at once.
+    // copies of the text (9,614 characters), and ever longer beyond. No
+    // literal of it overflows: the shortcuts give the same answer at once.
     const std::string seed = ReadCase("glued-large-exponents.txt");
     ASSERT_EQ(seed.size(), 437u);
-    for (const std::string& piece : {seed, Replaced(seed, "1E308", "1E309")}) {
+    std::string text;
+    for (int copy = 0; copy < 22; ++copy)
+        text += seed;
+    const std::string outcome = CompileOutcome(text);
+    EXPECT_EQ(outcome.size(), 467u);
+    const std::string start = "ESyntaxError: Error parsing expression:\r0+.+E0+.+.-DDIVY-";
+    EXPECT_EQ(outcome.substr(0, start.size()), start);
+}
+
+TEST(FormulaFuzzFindings, OverflowingLiteralsInLongTextsRaiseAtOnce) {
+    // A text with a literal beyond the 8-byte range where the rules can try it
+    // never compiles: the rules end in EOverflow or, where they meet a syntax
+    // error first, in ESyntaxError. Finding out which took the plain rules
+    // 16 s for 20 copies of this fuzzed text of 468 bytes (1E616*10 in it).
+    // Up to 300 characters the plain rules decide; a longer text is refused
+    // with EOverflow at once.
+    const std::string fuzzed = ReadCase("reachable-overflow.txt");
+    ASSERT_EQ(fuzzed.size(), 468u);
+    const std::string shortText = "X+*1E999";
+    std::string longText = shortText;
+    while (longText.size() <= 300)
+        longText += "+X";
+    struct Case {
         std::string text;
-        for (int copy = 0; copy < 22; ++copy)
-            text += piece;
-        const std::string outcome = CompileOutcome(text);
-        EXPECT_EQ(outcome.size(), 467u);
-        const std::string start = "ESyntaxError: Error parsing expression:\r0+.+E0+.+.-DDIVY-";
-        EXPECT_EQ(outcome.substr(0, start.size()), start);
-    }
-    // Where an overflowing literal can be tried, it still raises as the
-    // plain rules make it raise.
-    EXPECT_EQ(CompileOutcome(std::string(4000, '(') + "X+1E309" + std::string(4000, ')')),
-              "EOverflow: Floating point overflow");
-    std::string sum = "MAX(";
-    for (int term = 0; term < 3000; ++term)
-        sum += "X+";
-    EXPECT_EQ(CompileOutcome(sum + "X,1E309)"), "EOverflow: Floating point overflow");
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {shortText, "ESyntaxError: Error parsing expression:\rX+\r1E999"},
+        {longText, "EOverflow: Floating point overflow"},
+        {fuzzed, "EOverflow: Floating point overflow"},
+        {std::string(4000, '(') + "X+1E309" + std::string(4000, ')'),
+         "EOverflow: Floating point overflow"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CompileOutcome(c.text), c.outcome) << c.text.substr(0, 40);
+    // Glued to a name, an overflowing literal cannot be tried, whatever the
+    // length: the syntax error stands.
+    const std::string glued = CompileOutcome("X*1E999A" + std::string(2000, '+'));
+    const std::string start = "ESyntaxError: Error parsing expression:\rX\r1E999A";
+    EXPECT_EQ(glued.substr(0, start.size()), start);
 }
 
 } // namespace
