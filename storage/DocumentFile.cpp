@@ -126,6 +126,7 @@ private:
     static constexpr size_t kChunkBytes = 64 * 1024;
 
     void Append(std::string_view bytes) {
+        if (bytes.empty()) return; // an empty view may have no data at all
         if (used_ + bytes.size() > kChunkBytes) {
             Drain();
             if (bytes.size() > kChunkBytes) {
