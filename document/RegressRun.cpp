@@ -10,14 +10,13 @@
 #include "regression/HugePages.h"
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
+#include "regression/Parts.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <exception>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,46 +44,12 @@ constexpr int kProgressRows = 1 << 14;
 // Tables of at least this many data rows are converted and written in
 // parallel: the rows are cut into one part per processor, each done on a
 // thread of its own, the first on the command's thread.
-constexpr int kParallelRows = 20'000;
-
-int PartCount(int rows) {
-    if (rows < kParallelRows) return 1;
-    const unsigned processors = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(processors, 1u, 8u));
-}
+constexpr std::size_t kParallelRows = 20'000;
 
 // The data rows [first, last) of part `part` of `parts`, counted from 1.
 std::pair<int, int> PartRows(int rows, int part, int parts) {
-    const auto bound = [&](int p) {
-        return 1 + static_cast<int>(static_cast<long long>(rows) * p / parts);
-    };
-    return {bound(part), bound(part + 1)};
-}
-
-// Runs work(part) for every part: part 0 on this thread, the others on
-// threads of their own. Every part ends before this returns; the first error,
-// in part order, is then raised again.
-template <typename Work> void ForEachPart(int parts, const Work& work) {
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(parts));
-    std::vector<std::thread> threads;
-    for (int part = 1; part < parts; ++part) {
-        threads.emplace_back([&, part] {
-            try {
-                work(part);
-            } catch (...) {
-                errors[static_cast<size_t>(part)] = std::current_exception();
-            }
-        });
-    }
-    try {
-        work(0);
-    } catch (...) {
-        errors[0] = std::current_exception();
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::exception_ptr& error : errors)
-        if (error) std::rethrow_exception(error);
+    const auto [first, last] = PartRange(static_cast<std::size_t>(rows), part, parts);
+    return {1 + static_cast<int>(first), 1 + static_cast<int>(last)};
 }
 
 // The two result texts of one data row and its error in per cent.
@@ -183,7 +148,7 @@ TRegressOutcome TRegressDocument::Regress() {
     }
     // Each part finds the first cell of its rows that is not a number; the
     // first part that has one has the table's first.
-    const int parts = PartCount(m);
+    const int parts = PartCount(static_cast<std::size_t>(m), kParallelRows);
     std::vector<std::pair<int, int>> bad(static_cast<size_t>(parts), {0, 0}); // column, row
     ForEachPart(parts, [&](int part) {
         const auto [first, last] = PartRows(m, part, parts);

@@ -6,6 +6,7 @@
 #include "regression/FormulaSplit.h"
 #include "regression/HugePages.h"
 #include "regression/NumberText.h"
+#include "regression/Parts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,19 @@ double CellValue(Extended value) {
     const double rounded = static_cast<double>(value);
     if (std::isinf(rounded)) throw EOverflow(kOverflowMessage);
     return rounded;
+}
+
+// Points from which the fitted formula is evaluated in parts.
+constexpr std::size_t kParallelPoints = 20'000;
+
+// True when the text may name one of the functions that draw from the
+// program-wide pseudo-random generator (RND, RANDOM; letter case ignored):
+// their draws must come in point order.
+bool DrawsRandomNumbers(const std::string& expression) {
+    std::string upper = expression;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper.find("RND") != std::string::npos || upper.find("RANDOM") != std::string::npos;
 }
 
 // Rows handed to the solver at once when the sums cannot overflow.
@@ -197,20 +211,37 @@ TVector EvaluateFormula(const std::string& fitted, const TMatrix& data) {
     if (m == 0) return {};
 
     const std::vector<std::string> names = VariableNames(n);
+    const std::string expression = fitted.size() > 3 ? fitted.substr(3) : std::string();
+    // A parser compiled with point 0's values stored, as step 2 and 3 say.
+    const auto compiled = [&](TParser& parser, std::vector<double*>& cells) {
+        for (std::size_t v = 0; v < n; ++v)
+            cells[v] = parser.StoreVariable(names[v], data[v][0]);
+        parser.SetExpression(expression);
+    };
     TParser parser;
     std::vector<double*> cells(n);
-    for (std::size_t v = 0; v < n; ++v)
-        cells[v] = parser.StoreVariable(names[v], data[v][0]);
-    parser.SetExpression(fitted.size() > 3 ? fitted.substr(3) : std::string());
+    compiled(parser, cells);
 
     TVector result;
     ReserveLarge(result, m);
     result.resize(m);
-    for (std::size_t p = 0; p < m; ++p) {
-        for (std::size_t v = 0; v < n; ++v)
-            *cells[v] = CellValue(data[v][p]);
-        result[p] = parser.Value();
-    }
+    // Without random numbers every point's value depends on that point alone,
+    // so the points may be evaluated in parts, each with a parser of its own;
+    // the first error in point order is the one raised, as it is one by one.
+    const int parts = DrawsRandomNumbers(expression) ? 1 : PartCount(m, kParallelPoints);
+    ForEachPart(parts, [&](int part) {
+        TParser own;
+        std::vector<double*> ownCells(n);
+        if (part > 0) compiled(own, ownCells);
+        TParser& evaluator = part > 0 ? own : parser;
+        const std::vector<double*>& variables = part > 0 ? ownCells : cells;
+        const auto [first, last] = PartRange(m, part, parts);
+        for (std::size_t p = first; p < last; ++p) {
+            for (std::size_t v = 0; v < n; ++v)
+                *variables[v] = CellValue(data[v][p]);
+            result[p] = evaluator.Value();
+        }
+    });
     return result;
 }
 

@@ -293,6 +293,45 @@ TEST(FitFormula, SumWithAHugeMeasuredValueOverflowsAtItsRow) {
     EXPECT_EQ(text, "Y`=1E4700+2E4700*x1");
 }
 
+TEST(EvaluateFormula, ManyPointsGiveTheValuesAndTheFirstErrorOfOneByOne) {
+    // 50,000 points, evaluated in parts: the values of a single parser going
+    // point by point, and the error of the first point that fails.
+    constexpr size_t kPoints = 50'000;
+    TMatrix data(3, TVector(kPoints));
+    for (size_t p = 0; p < kPoints; ++p) {
+        data[0][p] = static_cast<Extended>(p) / 7;
+        data[1][p] = static_cast<Extended>(p);
+    }
+    const std::string fitted = "Y`=1.5+2*x1^2-sin(x1)/3+0.25*x2";
+    const TVector values = EvaluateFormula(fitted, data);
+    TParser parser;
+    parser.StoreVariable("x1", data[0][0]);
+    parser.StoreVariable("x2", data[1][0]);
+    parser.SetExpression(fitted.substr(3));
+    for (size_t p = 0; p < kPoints; ++p) {
+        parser.StoreVariable("x1", data[0][p]);
+        parser.StoreVariable("x2", data[1][p]);
+        ASSERT_EQ(values[p], parser.Value()) << p;
+    }
+    // 1/0 at point 20,000; exp overflows from point 29,710 on.
+    EXPECT_THROW(EvaluateFormula("Y`=1/(x2-20000)+exp(x2-29000)", data), EZeroDivide);
+    EXPECT_THROW(EvaluateFormula("Y`=1+exp(x2-29000)", data), EOverflow);
+    // Random numbers are drawn point by point, as by a single parser.
+    TParser single;
+    single.StoreVariable("x1", data[0][0]);
+    single.SetExpression("x1+random(1)");
+    SetRandSeed(11);
+    TVector expected;
+    for (size_t p = 0; p < kPoints; ++p) {
+        single.StoreVariable("x1", data[0][p]);
+        expected.push_back(single.Value());
+    }
+    const std::uint32_t after = RandSeed();
+    SetRandSeed(11);
+    EXPECT_EQ(EvaluateFormula("Y`=x1+random(1)", data), expected);
+    EXPECT_EQ(RandSeed(), after);
+}
+
 TEST(FitFormula, BlankAfterTheStarFitsButTheFittedFormulaDoesNotRead) {
     const std::string text = FitFormula("a+b* x1", kLine);
     EXPECT_EQ(text, "Y`=1+2* x1");
