@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev libbenchmark-dev clang-format python3-numpy python3-pandas time locales clang libclang-rt-14-dev)
+packages=(g++ cmake make libgtest-dev libbenchmark-dev clang-format python3-numpy python3-pandas time locales clang libclang-rt-14-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-wqy-zenhei xvfb xauth imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
