@@ -3,9 +3,7 @@
 // Save, each as the document model runs it for the window and for
 // `xtq-cli regress`; and the pieces of Regress that work cell by cell.
 //
-// The document holds the points of bench/fit_bench.cpp (x1 = (p mod 1009)/101
-// - 5, x2 = (p mod 997)/97 - 5, y the quadratic surface plus 0.1 sin p), each
-// written as a general number text of 15 digits, saved after a Regress run, so
+// The document is that of bench/ScaleDocument.h, saved after a Regress run, so
 // that the fitted-value and error columns are filled as in a real document.
 //
 // Besides the benchmark flags it takes
@@ -17,6 +15,7 @@
 // store's memory after the command; peak_RSS_MiB, the process's peak resident
 // size so far.
 
+#include "ScaleDocument.h"
 #include "document/CellConversion.h"
 #include "document/Document.h"
 #include "regression/NumberText.h"
@@ -35,48 +34,10 @@ namespace {
 
 using xtq::TField;
 
-constexpr const char* kSurface = "a+b*x1+c*x2+d*x1^2+e*x2^2+f*x1*x2";
-
-std::string BenchFolder() {
-    const auto folder = std::filesystem::temp_directory_path() / "xtq-scale-bench";
-    std::filesystem::create_directories(folder);
-    return folder.string();
-}
-
-double PeakResidentMiB() {
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-double MiB(size_t bytes) {
-    return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
-
-// The document of m points, regressed once.
-void BuildDocument(xtq::TRegressDocument& doc, int m) {
-    doc.SetText(TField::EditEqual, kSurface);
-    doc.SetText(TField::EditNuCol, "2");
-    doc.SetText(TField::EditNuRow, std::to_string(m));
-    xtq::TDataTable& table = doc.Tabelle();
-    xtq::TTableUpdate update(table);
-    for (int p = 1; p <= m; ++p) {
-        const double x1 = static_cast<double>(p % 1009) / 101.0 - 5.0;
-        const double x2 = static_cast<double>(p % 997) / 97.0 - 5.0;
-        const double y = 1.5 + 2 * x1 - 3 * x2 + 0.25 * x1 * x1 + 4 * x2 * x2 - 1.5 * x1 * x2 +
-                         0.1 * std::sin(static_cast<double>(p));
-        table.SetCell(1, p, xtq::GeneralNumberText(x1));
-        table.SetCell(2, p, xtq::GeneralNumberText(x2));
-        table.SetCell(3, p, xtq::GeneralNumberText(y));
-    }
-}
-
-void MakeDocument(const std::string& path, int m) {
-    xtq::TRegressDocument doc;
-    BuildDocument(doc, m);
-    doc.SBRegressClick();
-    doc.WriteDocument(path);
-}
+using xtq::bench::BenchFolder;
+using xtq::bench::MakeDocument;
+using xtq::bench::MiB;
+using xtq::bench::PeakResidentMiB;
 
 // One file per size, written once per process.
 const std::string& DocumentFile(int m) {
