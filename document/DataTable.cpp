@@ -6,27 +6,18 @@
 #include <charconv>
 
 namespace xtq {
-namespace {
-
-std::string Decimal(int value) {
-    char text[16];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-} // namespace
 
 void CheckDataPointCountText(std::string_view text) {
     int m;
     if (TryStrToInt(text, m) && m > kMaxDataPoints)
-        throw ECountRangeError("数据点数不能超过" + Decimal(kMaxDataPoints) + "（输入的是" +
+        throw ECountRangeError("数据点数不能超过" + IntToStr(kMaxDataPoints) + "（输入的是" +
                                std::string(text) + "）");
 }
 
 void CheckVariableCountText(std::string_view text) {
     int n;
     if (TryStrToInt(text, n) && n > kMaxVariables)
-        throw ECountRangeError("独立变量数不能超过" + Decimal(kMaxVariables) + "（输入的是" +
+        throw ECountRangeError("独立变量数不能超过" + IntToStr(kMaxVariables) + "（输入的是" +
                                std::string(text) + "）");
 }
 
@@ -180,7 +171,7 @@ void TDataTable::EditNuColChange(std::string_view text) {
     SetColCount(n + 2);
     SetCell(colCount_ - 1, 0, kMeasuredHeader);
     for (int i = 1; i <= colCount_ - 2; ++i)
-        SetCell(i, 0, "X" + Decimal(i));
+        SetCell(i, 0, "X" + IntToStr(i));
     SetColCount(colCount_ + 2);
     SetCell(colCount_ - 2, 0, kFittedHeader);
     SetColWidth(colCount_ - 2, kFittedColWidth);

@@ -11,9 +11,9 @@
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 #include "regression/Parts.h"
+#include "storage/IntegerText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -22,12 +22,6 @@
 
 namespace xtq {
 namespace {
-
-std::string Decimal(int value) {
-    char text[16];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 // Pads on the right with blanks to `width` characters; longer texts stay whole.
 void AppendPadded(std::string& out, std::string_view text, size_t width) {
@@ -167,7 +161,7 @@ TRegressOutcome TRegressDocument::Regress() {
     });
     for (const auto& [col, row] : bad) {
         if (row == 0) continue;
-        SetText(TField::StatusPanel0, kIncompleteDataMessage + Decimal(row));
+        SetText(TField::StatusPanel0, kIncompleteDataMessage + IntToStr(row));
         table.SetCol(col);
         table.SetRow(row);
         return TRegressOutcome::IncompleteData;

@@ -31,4 +31,10 @@ int StrToInt(std::string_view text) {
     return value;
 }
 
+std::string IntToStr(int value) {
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
 } // namespace xtq

@@ -19,4 +19,7 @@ bool TryStrToInt(std::string_view text, int& value);
 // As TryStrToInt; raises EConvertError with the text otherwise.
 int StrToInt(std::string_view text);
 
+// The decimal text of `value`: a "-" for a negative value, no blanks.
+std::string IntToStr(int value);
+
 } // namespace xtq
