@@ -4,11 +4,11 @@
 # (xvfb-run) with XTQ_FIRST_PAINT_EXIT set, and prints for every run the time
 # from the launch (just before exec) to the end of the window's first paint,
 # and the time from the start of main to it. The shipped formula library is
-# in SysFiles. XTQ_BUILD_DIR names the build folder (default build).
+# in SysFiles. XTQ_BUILD_DIR names the build folder (default build-release, as scripts/bench.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-build=${XTQ_BUILD_DIR:-build}
+build=${XTQ_BUILD_DIR:-build-release}
 if [ -z "${XTQ_NO_BUILD:-}" ]; then
   scripts/install-deps.sh
   cmake -S . -B "$build" -DXTQ_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
