@@ -8,14 +8,13 @@
 #include "regression/FormulaSplit.h"
 #include "storage/IntegerText.h"
 #include "tests/document/DocumentTesting.h"
+#include "tests/storage/ChildProcess.h"
 #include "tests/storage/TempFolder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace xtq {
 namespace {
@@ -35,44 +34,15 @@ constexpr bool kSanitized = false;
 // Runs the case in a child process limited to 1 GiB of address space and
 // returns what it reported: its text, or how it died.
 std::string InLimitedChild(const std::function<std::string()>& body) {
-    int channel[2];
-    if (pipe(channel) != 0) return "no pipe";
-    const pid_t child = fork();
-    if (child < 0) return "no fork";
-    if (child == 0) {
-        close(channel[0]);
-        if (!kSanitized) {
-            const rlimit limit{kMemoryLimit, kMemoryLimit};
-            setrlimit(RLIMIT_AS, &limit);
-        }
-        std::string report;
-        try {
-            report = body();
-        } catch (const Exception& e) {
-            report = std::string(e.className()) + ": " + e.what();
-        } catch (const std::exception& e) {
-            report = std::string("unexpected ") + e.what();
-        }
-        const char* p = report.data();
-        size_t left = report.size();
-        while (left > 0) {
-            const ssize_t n = write(channel[1], p, left);
-            if (n <= 0) break;
-            p += n;
-            left -= static_cast<size_t>(n);
-        }
-        _exit(0);
-    }
-    close(channel[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<size_t>(n));
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
-    return report;
+    return testing::InChild(
+        [] {
+            if (!kSanitized) {
+                const rlimit limit{kMemoryLimit, kMemoryLimit};
+                setrlimit(RLIMIT_AS, &limit);
+            }
+            return true;
+        },
+        body);
 }
 
 // "a+b*x1+b*x1+..." up to the given size: short terms, hundreds of thousands.

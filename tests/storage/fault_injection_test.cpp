@@ -11,6 +11,7 @@
 #include "storage/IntegerText.h"
 #include "storage/RecentFiles.h"
 #include "storage/TextFile.h"
+#include "tests/storage/ChildProcess.h"
 #include "tests/storage/TempFolder.h"
 
 #include <algorithm>
@@ -138,29 +139,12 @@ std::string SaveError(const TSaver& saver, const std::string& path) {
 // Runs `body` in a child process that cannot pass permission checks (as
 // "nobody" when the tests run as root) and returns the text it reports.
 std::string AsUnprivilegedChild(const std::function<std::string()>& body) {
-    int channel[2];
-    if (pipe(channel) != 0) return "no pipe";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        if (geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(3);
-        const std::string report = body();
-        if (write(channel[1], report.data(), report.size()) < 0) _exit(4);
-        _exit(0);
-    }
-    close(channel[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<size_t>(n));
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "child failed with status " + std::to_string(status);
-    return report;
+    return testing::InChild(
+        [] {
+            return geteuid() != 0 ||
+                   (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        },
+        body);
 }
 
 class SaveFaults : public ::testing::Test {
