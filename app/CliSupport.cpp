@@ -1,5 +1,7 @@
 #include "app/CliSupport.h"
 
+#include "core/CNumber.h"
+
 #include <cstdlib>
 #include <locale.h>
 
@@ -39,8 +41,7 @@ bool ParseDecimal(std::string_view text, long double& value) {
         if (digits() == 0) return false;
     }
     if (i != text.size()) return false;
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    value = strtold_l(std::string(text).c_str(), nullptr, cLocale);
+    value = StrToExtendedC(std::string(text).c_str());
     return true;
 }
 

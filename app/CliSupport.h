@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the commands of xtq-cli.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <string>
 #include <string_view>

@@ -25,12 +25,12 @@ void PrintField(const char* name, const TRegressDocument& doc, TField field) {
 }
 
 void PrintResults(const TRegressDocument& doc) {
-    PrintField("LabelR", doc, TField::LabelR);
-    PrintField("Labelem", doc, TField::Labelem);
-    PrintField("Labelea", doc, TField::Labelea);
-    PrintField("MemoCoefs", doc, TField::MemoCoefs);
-    PrintField("MemoResult", doc, TField::MemoResult);
-    const TDataTable& table = doc.Tabelle();
+    PrintField("R", doc, TField::Correlation);
+    PrintField("mean error (%)", doc, TField::MeanError);
+    PrintField("max error (%)", doc, TField::MaxError);
+    PrintField("coefficients", doc, TField::Coefficients);
+    PrintField("fitted formula", doc, TField::FittedFormula);
+    const TDataTable& table = doc.Table();
     for (int row = 1; row < table.RowCount(); ++row) {
         std::string line = std::to_string(row);
         line += '\t';
@@ -73,16 +73,16 @@ int RunRegressCommand(int argc, char** argv) {
     try {
         TRegressDocument doc;
         doc.OpenDocument(document);
-        const TRegressOutcome outcome = doc.SBRegressClick();
+        const TRegressOutcome outcome = doc.Regress();
         if (outcome == TRegressOutcome::IncompleteData) {
-            std::fprintf(stderr, "%s\n", doc.Text(TField::StatusPanel0).c_str());
+            std::fprintf(stderr, "%s\n", doc.Text(TField::StatusMessage).c_str());
             return 3;
         }
         PrintResults(doc);
         std::fflush(stdout);
         if (haveOut) doc.WriteDocument(out);
         if (outcome == TRegressOutcome::Singular) {
-            std::fprintf(stderr, "%s\n", doc.Text(TField::StatusPanel0).c_str());
+            std::fprintf(stderr, "%s\n", doc.Text(TField::StatusMessage).c_str());
             return 4;
         }
         return 0;

@@ -4,8 +4,9 @@ namespace xtq::cli {
 
 // xtq-cli regress DOCUMENT [-o OUT]: reads DOCUMENT as Open does, runs the
 // Regress command as the window does and prints the results on stdout:
-//   LabelR: ..., Labelem: ..., Labelea: ..., MemoCoefs: ..., MemoResult: ...
-// (each the control's text), then one line per data row: its row number, its
+//   R: ..., mean error (%): ..., max error (%): ..., coefficients: ...,
+//   fitted formula: ...
+// (each as the window shows it), then one line per data row: its row number, its
 // fitted-value cell and its error cell, separated by tabs. With -o OUT the
 // document with its results is written to OUT as Save does.
 //

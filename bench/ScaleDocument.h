@@ -36,10 +36,10 @@ inline double MiB(size_t bytes) {
 
 // Fills `doc` with the formula and the m points (results not computed).
 inline void BuildDocument(TRegressDocument& doc, int m) {
-    doc.SetText(TField::EditEqual, kSurface);
-    doc.SetText(TField::EditNuCol, "2");
-    doc.SetText(TField::EditNuRow, std::to_string(m));
-    TDataTable& table = doc.Tabelle();
+    doc.SetText(TField::RightSide, kSurface);
+    doc.SetText(TField::VariableCount, "2");
+    doc.SetText(TField::DataPointCount, std::to_string(m));
+    TDataTable& table = doc.Table();
     TTableUpdate update(table);
     for (int p = 1; p <= m; ++p) {
         const double x1 = static_cast<double>(p % 1009) / 101.0 - 5.0;
@@ -56,7 +56,7 @@ inline void BuildDocument(TRegressDocument& doc, int m) {
 inline void MakeDocument(const std::string& path, int m) {
     TRegressDocument doc;
     BuildDocument(doc, m);
-    doc.SBRegressClick();
+    doc.Regress();
     doc.WriteDocument(path);
 }
 

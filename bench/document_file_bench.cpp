@@ -29,10 +29,10 @@ double PeakResidentMiB() {
 // A document of m points on a plane with a wobble, regressed once so that the
 // result columns are filled as after a real run.
 void BuildDocument(xtq::TRegressDocument& doc, int m) {
-    doc.SetText(xtq::TField::EditEqual, "a+b*x1+c*x2");
-    doc.SetText(xtq::TField::EditNuCol, "2");
-    doc.SetText(xtq::TField::EditNuRow, std::to_string(m));
-    xtq::TDataTable& table = doc.Tabelle();
+    doc.SetText(xtq::TField::RightSide, "a+b*x1+c*x2");
+    doc.SetText(xtq::TField::VariableCount, "2");
+    doc.SetText(xtq::TField::DataPointCount, std::to_string(m));
+    xtq::TDataTable& table = doc.Table();
     for (int p = 1; p <= m; ++p) {
         const double x1 = static_cast<double>(p % 1009) / 101.0 - 5.0;
         const double x2 = static_cast<double>(p % 997) / 97.0 - 5.0;
@@ -50,7 +50,7 @@ const std::string& DocumentFile(int m) {
     if (it == files.end()) {
         xtq::TRegressDocument doc;
         BuildDocument(doc, m);
-        doc.SBRegressClick();
+        doc.Regress();
         const std::string path = BenchFolder() + "/points-" + std::to_string(m) + ".rgs";
         doc.WriteDocument(path);
         it = files.emplace(m, path).first;
@@ -64,8 +64,8 @@ void BM_ReadDocument(benchmark::State& state) {
     for (auto _ : state) {
         xtq::TRegressDocument doc;
         doc.ReadDocument(path);
-        cellBytes = doc.Tabelle().CellMemoryBytes();
-        benchmark::DoNotOptimize(doc.Tabelle().Cell(3, 1));
+        cellBytes = doc.Table().CellMemoryBytes();
+        benchmark::DoNotOptimize(doc.Table().Cell(3, 1));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
@@ -90,7 +90,7 @@ void BM_Regress(benchmark::State& state) {
     xtq::TRegressDocument doc;
     doc.ReadDocument(DocumentFile(static_cast<int>(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(doc.SBRegressClick());
+        benchmark::DoNotOptimize(doc.Regress());
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.counters["peak_RSS_MiB"] = PeakResidentMiB();
 }

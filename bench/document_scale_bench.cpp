@@ -54,7 +54,7 @@ const std::string& DocumentFile(int m) {
 // Empties the two result columns, so that a run writes every result cell
 // afresh, as after new data.
 void EmptyResults(xtq::TRegressDocument& doc) {
-    xtq::TDataTable& table = doc.Tabelle();
+    xtq::TDataTable& table = doc.Table();
     xtq::TTableUpdate update(table);
     for (int row = 1; row < table.RowCount(); ++row) {
         table.SetCell(table.ColCount() - 2, row, "");
@@ -70,8 +70,8 @@ void BM_Open(benchmark::State& state) {
     for (auto _ : state) {
         auto doc = std::make_unique<xtq::TRegressDocument>();
         doc->OpenDocument(path);
-        cellBytes = doc->Tabelle().CellMemoryBytes();
-        benchmark::DoNotOptimize(doc->Tabelle().Cell(3, 1));
+        cellBytes = doc->Table().CellMemoryBytes();
+        benchmark::DoNotOptimize(doc->Table().Cell(3, 1));
         state.PauseTiming();
         doc.reset();
         state.ResumeTiming();
@@ -93,10 +93,10 @@ void BM_Regress(benchmark::State& state) {
         state.PauseTiming();
         EmptyResults(doc);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(doc.SBRegressClick());
+        benchmark::DoNotOptimize(doc.Regress());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    state.counters["cell_MiB"] = MiB(doc.Tabelle().CellMemoryBytes());
+    state.counters["cell_MiB"] = MiB(doc.Table().CellMemoryBytes());
     state.counters["peak_RSS_MiB"] = PeakResidentMiB();
 }
 BENCHMARK(BM_Regress)
@@ -115,7 +115,7 @@ void BM_RegressAgain(benchmark::State& state) {
     xtq::TRegressDocument doc;
     doc.OpenDocument(DocumentFile(static_cast<int>(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(doc.SBRegressClick());
+        benchmark::DoNotOptimize(doc.Regress());
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RegressAgain)
@@ -146,8 +146,8 @@ void BM_DataPointCount(benchmark::State& state) {
         state.PauseTiming();
         auto doc = std::make_unique<xtq::TRegressDocument>();
         state.ResumeTiming();
-        doc->SetText(TField::EditNuRow, "1000000");
-        doc->SetText(TField::EditNuRow, "5");
+        doc->SetText(TField::DataPointCount, "1000000");
+        doc->SetText(TField::DataPointCount, "5");
         state.PauseTiming();
         doc.reset();
         state.ResumeTiming();
@@ -161,8 +161,8 @@ void BM_DataPointCountAgain(benchmark::State& state) {
     xtq::TRegressDocument doc;
     doc.OpenDocument(DocumentFile(1'000'000));
     for (auto _ : state) {
-        doc.SetText(TField::EditNuRow, "5");
-        doc.SetText(TField::EditNuRow, "1000000");
+        doc.SetText(TField::DataPointCount, "5");
+        doc.SetText(TField::DataPointCount, "1000000");
     }
 }
 BENCHMARK(BM_DataPointCountAgain)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -172,8 +172,8 @@ std::vector<std::string> ColumnTexts(int col) {
     xtq::TRegressDocument doc;
     doc.OpenDocument(DocumentFile(1'000'000));
     std::vector<std::string> texts;
-    for (int row = 1; row < doc.Tabelle().RowCount(); ++row)
-        texts.emplace_back(doc.Tabelle().Cell(col, row));
+    for (int row = 1; row < doc.Table().RowCount(); ++row)
+        texts.emplace_back(doc.Table().Cell(col, row));
     return texts;
 }
 

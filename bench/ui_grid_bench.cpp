@@ -42,7 +42,7 @@ struct TBenchWindow {
         window->show();
         QApplication::processEvents();
         grid = window->findChild<xtq::ui::TDataGrid*>("Tabelle");
-        window->Document().SetText(xtq::TField::EditNuCol, "2");
+        window->Document().SetText(xtq::TField::VariableCount, "2");
     }
     ~TBenchWindow() {
         window.reset();
@@ -50,7 +50,7 @@ struct TBenchWindow {
         std::filesystem::remove_all(root, ignored);
     }
     void Count(const char* points) {
-        window->Document().SetText(xtq::TField::EditNuRow, points);
+        window->Document().SetText(xtq::TField::DataPointCount, points);
         grid->viewport()->repaint();
     }
 

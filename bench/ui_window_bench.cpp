@@ -102,7 +102,7 @@ void BM_WindowOpen(benchmark::State& state) {
         w.window->File_OpenClick(w.OpenAction());
         QApplication::processEvents();
     }
-    if (w.window->Document().Tabelle().RowCount() != 1'000'001)
+    if (w.window->Document().Table().RowCount() != 1'000'001)
         state.SkipWithError("the document did not open");
     state.counters["peak_RSS_MiB"] = PeakResidentMiB();
 }

@@ -1,14 +1,13 @@
 #include "document/AliasList.h"
 
+#include "core/AsciiCase.h"
+
 namespace xtq {
 namespace {
 
 // A key as the list compares it: the letters A-Z in lower case.
 std::string Folded(std::string_view key) {
-    std::string folded(key);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return LowerAscii(key);
 }
 
 } // namespace

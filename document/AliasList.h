@@ -1,13 +1,13 @@
 #pragma once
-// The alias list ValueListEditor1: ordered (key, value) rows, the key a
+// The alias list: ordered (key, value) rows, the key a
 // variable name such as x1 and the value its alias. Keys are unique without
 // regard to the letter case of A-Z; an empty key (a row being typed) is not
 // compared.
 
+#include "core/Exception.h"
+#include "document/AliasDecoding.h"
 #include "document/DataTable.h"
 #include "document/DocumentListener.h"
-#include "formula/Exception.h"
-#include "storage/AliasDecoding.h"
 
 #include <string>
 #include <string_view>

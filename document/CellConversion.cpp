@@ -1,5 +1,7 @@
 #include "document/CellConversion.h"
 
+#include "core/CNumber.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -160,8 +162,7 @@ bool TryCellToExtended(std::string_view text, Extended& value) {
         if (magnitude > 0) return false; // beyond the extended range
         // Below the normal range: the nearest subnormal value, or 0 when the
         // value is too small even for those (from_chars gives neither).
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-        result = strtold_l(number.c_str(), nullptr, cLocale);
+        result = StrToExtendedC(number.c_str());
     } else if (error != std::errc() || end != number.data() + number.size()) {
         return false;
     }

@@ -2,7 +2,7 @@
 // Conversion of a data cell to an extended value, as the regression run takes
 // it. Independent of the locale: "." is the decimal mark.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #include "document/CellStore.h"
 
-#include "regression/HugePages.h"
+#include "core/HugePages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,7 @@
 #include "document/CommandErrors.h"
 
+#include "core/AsciiCase.h"
+
 namespace xtq {
 
 std::string ErrorBoxText(std::string_view message) {
@@ -15,7 +17,7 @@ std::string ApplicationTitle(std::string_view executablePath) {
     name = name.substr(0, name.find('.'));
     std::string title(name);
     for (size_t i = 1; i < title.size(); ++i)
-        if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
+        title[i] = ToLowerAscii(title[i]);
     return title;
 }
 

@@ -1,6 +1,6 @@
 #include "document/DataTable.h"
 
-#include "storage/IntegerText.h"
+#include "core/IntegerText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -149,20 +149,18 @@ void TDataTable::MoveColumn(int from, int to) {
     LayoutChanged();
 }
 
-void TDataTable::EditNuRowChange(std::string_view text) {
+void TDataTable::ApplyDataPointCount(std::string_view text) {
     CheckDataPointCountText(text);
     TTableUpdate update(*this);
     int m;
     if (TryStrToInt(text, m)) SetRowCount(m < 1 ? 1 : m + 1);
     cells_.Reserve(1, rowCount_); // the row numbers, written at once
-    char number[16];
-    for (int r = 1; r < rowCount_; ++r) {
-        const auto end = std::to_chars(number, number + sizeof number, r).ptr;
-        SetCell(0, r, std::string_view(number, static_cast<size_t>(end - number)));
-    }
+    TDecimalText number;
+    for (int r = 1; r < rowCount_; ++r)
+        SetCell(0, r, FormatDecimal(r, number));
 }
 
-void TDataTable::EditNuColChange(std::string_view text) {
+void TDataTable::ApplyVariableCount(std::string_view text) {
     CheckVariableCountText(text);
     int n;
     if (!TryStrToInt(text, n)) return;

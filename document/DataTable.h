@@ -1,5 +1,5 @@
 #pragma once
-// The data table Tabelle: a grid of text cells with a fixed header row (row
+// The data table: a grid of text cells with a fixed header row (row
 // 0) and a fixed row-number column (column 0), shaped by its two count rules.
 //
 // For n variables and m data points the count rules give RowCount = m + 1 and
@@ -8,9 +8,9 @@
 // pixels). Cells are kept whatever the counts: texts outside the counts stay
 // stored and appear again, unchanged, when the counts grow.
 
+#include "core/Exception.h"
 #include "document/CellStore.h"
 #include "document/DocumentListener.h"
-#include "formula/Exception.h"
 
 #include <cstdint>
 #include <string>
@@ -81,12 +81,12 @@ public:
     void MoveRow(int from, int to);
     void MoveColumn(int from, int to);
 
-    // The row count rule (EditNuRowChange) for the text of EditNuRow, and the
-    // column count rule (EditNuColChange) for the text of EditNuCol. Raise
+    // The row count rule (ApplyDataPointCount) for the data-point count text, and the
+    // column count rule (ApplyVariableCount) for the variable count text. Raise
     // ECountRangeError, changing nothing, for a count beyond the maximum; a
     // negative variable count is taken as 0.
-    void EditNuRowChange(std::string_view text);
-    void EditNuColChange(std::string_view text);
+    void ApplyDataPointCount(std::string_view text);
+    void ApplyVariableCount(std::string_view text);
 
     // Empties every cell of rows [firstRow, RowCount) in columns [0, ColCount):
     // Open empties from row 0, New from row 1. Cells outside the counts stay.

@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include "core/IntegerText.h"
 #include "document/TextRules.h"
 #include "storage/DocumentFile.h"
 #include "storage/InOutError.h"
@@ -11,36 +12,30 @@
 namespace xtq {
 namespace {
 
-std::string Decimal(long long value) {
-    char text[24];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 TField FieldOfLine(TDocumentLine line) {
     switch (line) {
     case TDocumentLine::LeftName:
-        return TField::EditFd;
+        return TField::LeftName;
     case TDocumentLine::RightSide:
-        return TField::EditEqual;
+        return TField::RightSide;
     case TDocumentLine::DisplayedFormula:
-        return TField::EditAeq;
+        return TField::DisplayedFormula;
     case TDocumentLine::DataPointCount:
-        return TField::EditNuRow;
+        return TField::DataPointCount;
     case TDocumentLine::VariableCount:
-        return TField::EditNuCol;
+        return TField::VariableCount;
     case TDocumentLine::Correlation:
-        return TField::LabelR;
+        return TField::Correlation;
     case TDocumentLine::MaximumError:
-        return TField::Labelem;
+        return TField::MaxError;
     case TDocumentLine::MeanError:
-        return TField::Labelea;
+        return TField::MeanError;
     case TDocumentLine::Coefficients:
-        return TField::MemoCoefs;
+        return TField::Coefficients;
     case TDocumentLine::Result:
-        return TField::MemoResult;
+        return TField::FittedFormula;
     }
-    return TField::EditFd;
+    return TField::LeftName;
 }
 
 } // namespace
@@ -85,14 +80,14 @@ public:
     void ReadRowCount(int rows) override {
         const long long points = static_cast<long long>(rows) - 1;
         if (points > kMaxDataPoints)
-            throw ECountRangeError("数据点数不能超过" + Decimal(kMaxDataPoints) +
-                                   "（文件中的表格行数是" + Decimal(rows) + "）");
-        document_.SetText(TField::EditNuRow, Decimal(points));
+            throw ECountRangeError("数据点数不能超过" + IntToStr(kMaxDataPoints) +
+                                   "（文件中的表格行数是" + IntToStr(rows) + "）");
+        document_.SetText(TField::DataPointCount, IntToStr(points));
     }
     void ReadColCount(int cols) override {
         if (cols > kMaxTableCols)
-            throw ECountRangeError("表格列数不能超过" + Decimal(kMaxTableCols) +
-                                   "（文件中的表格列数是" + Decimal(cols) + "）");
+            throw ECountRangeError("表格列数不能超过" + IntToStr(kMaxTableCols) +
+                                   "（文件中的表格列数是" + IntToStr(cols) + "）");
     }
     void ReadCell(int col, int row, std::string_view text) override {
         document_.table_.SetCell(col, row, text);
@@ -150,17 +145,17 @@ TRegressDocument::TRegressDocument() {
     aliases_.SetListeners(&listeners_);
     table_.SetListeners(&listeners_);
     // The texts of the window's design.
-    fields_[static_cast<int>(TField::EditFd)] = "Y";
-    fields_[static_cast<int>(TField::EditFa)] = "Y";
-    fields_[static_cast<int>(TField::LabelR)] = "0.00";
-    fields_[static_cast<int>(TField::Labelem)] = "0.00";
-    fields_[static_cast<int>(TField::Labelea)] = "0.00";
-    fields_[static_cast<int>(TField::EditNuRow)] = "0";
-    fields_[static_cast<int>(TField::EditNuCol)] = "00";
-    fields_[static_cast<int>(TField::Caption)] = kInitialCaption;
+    fields_[static_cast<int>(TField::LeftName)] = "Y";
+    fields_[static_cast<int>(TField::LeftNameMirror)] = "Y";
+    fields_[static_cast<int>(TField::Correlation)] = "0.00";
+    fields_[static_cast<int>(TField::MaxError)] = "0.00";
+    fields_[static_cast<int>(TField::MeanError)] = "0.00";
+    fields_[static_cast<int>(TField::DataPointCount)] = "0";
+    fields_[static_cast<int>(TField::VariableCount)] = "00";
+    fields_[static_cast<int>(TField::Title)] = kInitialCaption;
     // Start-up sets the two counts; their rules build the initial table.
-    SetText(TField::EditNuRow, "5");
-    SetText(TField::EditNuCol, "1");
+    SetText(TField::DataPointCount, "5");
+    SetText(TField::VariableCount, "1");
 }
 
 void TRegressDocument::Notify(TField field) {
@@ -170,19 +165,19 @@ void TRegressDocument::Notify(TField field) {
 void TRegressDocument::SetText(TField field, std::string text) {
     std::string& current = fields_[static_cast<int>(field)];
     if (current == text) return;
-    if (field == TField::EditNuRow) CheckDataPointCountText(text);
-    if (field == TField::EditNuCol) CheckVariableCountText(text);
+    if (field == TField::DataPointCount) CheckDataPointCountText(text);
+    if (field == TField::VariableCount) CheckVariableCountText(text);
     current = std::move(text);
     Notify(field);
     switch (field) {
-    case TField::EditFd:
-        SetText(TField::EditFa, current);
+    case TField::LeftName:
+        SetText(TField::LeftNameMirror, current);
         break;
-    case TField::EditNuRow:
-        table_.EditNuRowChange(current);
+    case TField::DataPointCount:
+        table_.ApplyDataPointCount(current);
         break;
-    case TField::EditNuCol:
-        table_.EditNuColChange(current);
+    case TField::VariableCount:
+        table_.ApplyVariableCount(current);
         break;
     default:
         break;
@@ -192,7 +187,7 @@ void TRegressDocument::SetText(TField field, std::string text) {
 std::string TRegressDocument::DisplayText(int col, int row) const {
     const std::string_view stored = table_.Cell(col, row);
     if (!HasHeaderDisplay(col, row)) return std::string(stored);
-    const std::string& name = Text(TField::EditFd);
+    const std::string& name = Text(TField::LeftName);
     std::string text = SubstituteAliases(stored, aliases_);
     text = ReplaceAllIgnoreCase(text, "Y。", name);
     return ReplaceAllIgnoreCase(text, "Y`", name + "`");
@@ -205,48 +200,49 @@ TRect TRegressDocument::HeaderMarkerBox(const TRect& cell) {
 }
 
 bool TRegressDocument::LeftSideNameIsBlank() const {
-    return IsBlankText(Text(TField::EditFd));
+    return IsBlankText(Text(TField::LeftName));
 }
 
-bool TRegressDocument::BitBtnSaveClick() {
+bool TRegressDocument::ApplyDefinition() {
     TCommand command(*this);
-    const std::string& right = Text(TField::EditEqual);
+    const std::string& right = Text(TField::RightSide);
     if (IsBlankText(right)) return false;
-    SetText(TField::EditAeq, ReplaceChar(SubstituteAliases(right, aliases_), '*', '.'));
-    Regress();
+    SetText(TField::DisplayedFormula, ReplaceChar(SubstituteAliases(right, aliases_), '*', '.'));
+    RunRegression();
     command.Finish();
     return true;
 }
 
-TRegressOutcome TRegressDocument::SBRegressClick() {
+TRegressOutcome TRegressDocument::Regress() {
     TCommand command(*this);
-    const TRegressOutcome outcome = Regress();
+    const TRegressOutcome outcome = RunRegression();
     command.Finish();
     return outcome;
 }
 
 void TRegressDocument::SetFileName(const std::string& path) {
-    SetText(TField::CurrentFileName, path);
-    const std::string& caption = Text(TField::Caption);
+    SetText(TField::FileName, path);
+    const std::string& caption = Text(TField::Title);
     const size_t dash = caption.find('-');
-    SetText(TField::Caption, dash == std::string::npos ? path : caption.substr(0, dash + 1) + path);
+    SetText(TField::Title, dash == std::string::npos ? path : caption.substr(0, dash + 1) + path);
 }
 
 void TRegressDocument::NewDocument(const std::string& path) {
     TCommand command(*this);
     SetFileName(path);
-    for (TField field : {TField::EditAeq, TField::MemoCoefs, TField::MemoResult, TField::EditEqual,
-                         TField::LabelR, TField::Labelem, TField::Labelea})
+    for (TField field :
+         {TField::DisplayedFormula, TField::Coefficients, TField::FittedFormula, TField::RightSide,
+          TField::Correlation, TField::MaxError, TField::MeanError})
         SetText(field, "");
     TTableUpdate update(table_);
     table_.EmptyCellsInside(1);
     // The rows are numbered again also when the count is 5 already.
-    if (Text(TField::EditNuRow) == "5") {
-        table_.EditNuRowChange("5");
+    if (Text(TField::DataPointCount) == "5") {
+        table_.ApplyDataPointCount("5");
     } else {
-        SetText(TField::EditNuRow, "5");
+        SetText(TField::DataPointCount, "5");
     }
-    SetText(TField::EditNuCol, "1");
+    SetText(TField::VariableCount, "1");
     aliases_.Clear();
 }
 
@@ -284,7 +280,7 @@ void TRegressDocument::Write(const std::string& path) const {
 
 void TRegressDocument::SaveDocument() {
     TCommand command(*this);
-    const std::string& path = Text(TField::CurrentFileName);
+    const std::string& path = Text(TField::FileName);
     if (path.empty()) throw EInOutError("Invalid filename", 0);
     Write(path);
     command.Finish();

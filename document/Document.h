@@ -73,21 +73,21 @@ public:
 
     const std::string& Text(TField field) const { return fields_[static_cast<int>(field)]; }
     // Sets the text and, when it differs from the current one, runs the
-    // field's change rule: EditFd is mirrored into EditFa, EditNuRow and
-    // EditNuCol run the count rules of the table. A count beyond the maximum
+    // field's change rule: the left-side name is mirrored, the data-point
+    // count and the variable count run the count rules of the table. A count beyond the maximum
     // raises ECountRangeError and leaves the field as it was (the window then
     // shows the model's text again).
     void SetText(TField field, std::string text);
 
-    TAliasList& ValueListEditor1() { return aliases_; }
-    const TAliasList& ValueListEditor1() const { return aliases_; }
-    TDataTable& Tabelle() { return table_; }
-    const TDataTable& Tabelle() const { return table_; }
+    TAliasList& Aliases() { return aliases_; }
+    const TAliasList& Aliases() const { return aliases_; }
+    TDataTable& Table() { return table_; }
+    const TDataTable& Table() const { return table_; }
 
     void AddListener(TDocumentListener* listener) { listeners_.Add(listener); }
     void RemoveListener(TDocumentListener* listener) { listeners_.Remove(listener); }
     void SetRecentFiles(IRecentFiles* recentFiles) { recentFiles_ = recentFiles; }
-    // Where Open, Regress (also through BitBtnSaveClick), Save and Save As
+    // Where Open, Regress (also through ApplyDefinition), Save and Save As
     // report their progress, at most once per interval; none by default.
     void SetProgress(IProgress* progress,
                      std::chrono::steady_clock::duration interval = kProgressInterval) {
@@ -98,7 +98,7 @@ public:
     // raises EDocumentBusy and changes nothing.
     bool Busy() const { return busy_; }
 
-    // Header display (TabelleDrawCell). The header cells of columns 1 to 20
+    // Header display. The header cells of columns 1 to 20
     // show their stored text with the aliases substituted, "Y。" replaced by
     // the left-side name and "Y`" by the left-side name and "`" (letter case
     // ignored), painted followed by three blanks and with a grey marker. Every
@@ -111,19 +111,19 @@ public:
     // The marker's box (right and bottom excluded) for a cell rectangle.
     static TRect HeaderMarkerBox(const TRect& cell);
 
-    // The left-side name check when EditFd loses the focus: true when the name
+    // The left-side name check when its field loses the focus: true when the name
     // is blank and kBlankNameMessage is to be shown.
     bool LeftSideNameIsBlank() const;
 
-    // The apply-definition step (BitBtnSaveClick), run when the user leaves the
+    // The apply-definition step (ApplyDefinition), run when the user leaves the
     // formula page: unless the right side is blank, EditAeq shows it with the
     // aliases substituted and "*" as ".", and Regress runs. Returns false when
     // nothing ran.
-    bool BitBtnSaveClick();
+    bool ApplyDefinition();
 
     // The Regress command. Formula and arithmetic errors propagate; what the
     // run wrote before stays.
-    TRegressOutcome SBRegressClick();
+    TRegressOutcome Regress();
 
     // New: `path` is the name chosen in the Save dialog; no file is written.
     void NewDocument(const std::string& path);
@@ -132,7 +132,7 @@ public:
     void OpenDocument(const std::string& path);
     // Save writes CurrentFileName; while it is empty the window asks for a
     // path as for Save As.
-    bool SaveNeedsPath() const { return Text(TField::CurrentFileName).empty(); }
+    bool SaveNeedsPath() const { return Text(TField::FileName).empty(); }
     void SaveDocument();
     // Save As writes the chosen path and, once written, makes it the current
     // file: title, CurrentFileName and the recent-files list follow.
@@ -152,7 +152,7 @@ private:
     void Notify(TField field);
     void SetFileName(const std::string& path);
     // The commands without the busy guard, for use inside a command.
-    TRegressOutcome Regress();
+    TRegressOutcome RunRegression();
     void Read(const std::string& path);
     void Write(const std::string& path) const;
 

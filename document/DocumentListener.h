@@ -6,24 +6,24 @@
 
 namespace xtq {
 
-// The document's text fields, by the name of the control that shows them.
+// The document's text fields.
 enum class TField {
-    EditFd,       // left-side name
-    EditFa,       // its mirror on the computation page
-    EditEqual,    // right side of the formula
-    EditAeq,      // displayed formula
-    EditNuRow,    // data-point count
-    EditNuCol,    // variable count
-    LabelR,       // correlation coefficient
-    Labelem,      // maximum error in per cent
-    Labelea,      // mean error in per cent
-    MemoCoefs,    // coefficient list (one line)
-    MemoResult,   // fitted formula (one line)
-    StatusPanel0, // message panel of the status bar
-    Caption,      // window title
-    CurrentFileName,
+    LeftName,         // name of the dependent quantity, "Y" by default
+    LeftNameMirror,   // the same name, shown again beside the displayed formula
+    RightSide,        // right side of the formula, as typed
+    DisplayedFormula, // the right side with the aliases substituted, "*" as "."
+    DataPointCount,   // decimal text; its rule sets the table's rows
+    VariableCount,    // decimal text; its rule sets the table's columns and header
+    Correlation,      // correlation coefficient of the last run
+    MaxError,         // maximum error in per cent
+    MeanError,        // mean error in per cent
+    Coefficients,     // coefficient list (one line)
+    FittedFormula,    // fitted formula (one line)
+    StatusMessage,    // hints and messages of the commands
+    Title,            // window title
+    FileName,         // path of the current document
 };
-inline constexpr int kFieldCount = static_cast<int>(TField::CurrentFileName) + 1;
+inline constexpr int kFieldCount = static_cast<int>(TField::FileName) + 1;
 
 // Every callback runs after the change, on the thread that made it. Nothing
 // is reported for a change that leaves a value as it was.

@@ -1,17 +1,17 @@
-// The Regress command SBRegressClick over the document model.
+// The Regress command Regress over the document model.
 
 #include "document/RegressRun.h"
 
+#include "core/HugePages.h"
+#include "core/IntegerText.h"
+#include "core/Parts.h"
 #include "document/CellConversion.h"
 #include "document/Document.h"
 #include "document/TextRules.h"
 #include "formula/Random.h"
 #include "regression/Correlation.h"
-#include "regression/HugePages.h"
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
-#include "regression/Parts.h"
-#include "storage/IntegerText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,7 +99,7 @@ std::string CoefficientLine(const std::vector<std::string>& names,
     return line;
 }
 
-TRegressOutcome TRegressDocument::Regress() {
+TRegressOutcome TRegressDocument::RunRegression() {
     TDataTable& table = table_;
     TProgressMeter noProgress(nullptr);
     TProgressMeter& meter = meter_ != nullptr ? *meter_ : noProgress;
@@ -121,14 +121,14 @@ TRegressOutcome TRegressDocument::Regress() {
 
     // Without a data point there is nothing to fit.
     if (m < 1) {
-        SetText(TField::StatusPanel0, std::string(kIncompleteDataMessage) + "1");
+        SetText(TField::StatusMessage, std::string(kIncompleteDataMessage) + "1");
         return TRegressOutcome::IncompleteData;
     }
     // The results must not overwrite the data: the measured values have to
     // stand left of the two result columns (a header row that does not match
     // the variable count, as a hand-made file may hold, breaks this).
     if (measured >= fittedCol) {
-        SetText(TField::StatusPanel0, kNoMeasuredColumnMessage);
+        SetText(TField::StatusMessage, kNoMeasuredColumnMessage);
         return TRegressOutcome::IncompleteData;
     }
 
@@ -161,7 +161,7 @@ TRegressOutcome TRegressDocument::Regress() {
     });
     for (const auto& [col, row] : bad) {
         if (row == 0) continue;
-        SetText(TField::StatusPanel0, kIncompleteDataMessage + IntToStr(row));
+        SetText(TField::StatusMessage, kIncompleteDataMessage + IntToStr(row));
         table.SetCol(col);
         table.SetRow(row);
         return TRegressOutcome::IncompleteData;
@@ -169,11 +169,11 @@ TRegressOutcome TRegressDocument::Regress() {
 
     // 4. and 5. The fit and the fitted values.
     meter.Stage(25, 55);
-    const std::string fitted = FitFormula(Text(TField::EditEqual), data);
+    const std::string fitted = FitFormula(Text(TField::RightSide), data);
     const bool singular = fitted.empty();
-    SetText(TField::MemoResult, fitted);
+    SetText(TField::FittedFormula, fitted);
     meter.Stage(55, 62);
-    const TVector values = EvaluateFormula(Text(TField::MemoResult), data);
+    const TVector values = EvaluateFormula(Text(TField::FittedFormula), data);
     meter.Stage(62, 100);
 
     // 6. Per-row results; the errors in double. The pairs of measured and
@@ -232,28 +232,28 @@ TRegressOutcome TRegressDocument::Regress() {
     }
 
     // 7. The statistics.
-    SetText(TField::LabelR, FixedNumberText(Correlation(data[n], values)));
-    SetText(TField::Labelem, FixedNumberText(maximum));
-    SetText(TField::Labelea, FixedNumberText(mean));
+    SetText(TField::Correlation, FixedNumberText(Correlation(data[n], values)));
+    SetText(TField::MaxError, FixedNumberText(maximum));
+    SetText(TField::MeanError, FixedNumberText(mean));
 
     // 8. The coefficient list; after a singular system the values mean nothing.
-    SetText(TField::MemoCoefs,
+    SetText(TField::Coefficients,
             singular ? std::string() : CoefficientLine(ConstNames(), ConstValues()));
 
     // 9. The display form of the fitted formula.
-    const std::string& result = Text(TField::MemoResult);
+    const std::string& result = Text(TField::FittedFormula);
     if (!IsBlankText(result)) {
         std::string display = ReplaceChar(SubstituteAliases(result, aliases_), '*', '.');
-        SetText(TField::MemoResult, ReplaceAllIgnoreCase(display, "Y`", Text(TField::EditFd)));
+        SetText(TField::FittedFormula, ReplaceAllIgnoreCase(display, "Y`", Text(TField::LeftName)));
     }
 
     if (singular) {
-        SetText(TField::StatusPanel0, kSingularFitMessage);
+        SetText(TField::StatusMessage, kSingularFitMessage);
         return TRegressOutcome::Singular;
     }
     // A successful run leaves the status panel alone, except that it takes back
     // the failure message of an earlier run, which would now mislead.
-    if (Text(TField::StatusPanel0) == kSingularFitMessage) SetText(TField::StatusPanel0, "");
+    if (Text(TField::StatusMessage) == kSingularFitMessage) SetText(TField::StatusMessage, "");
     return TRegressOutcome::Done;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pieces of the Regress command that stand on their own.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 
 #include <string>
 #include <vector>

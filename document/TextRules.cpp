@@ -1,17 +1,14 @@
 #include "document/TextRules.h"
 
+#include "core/AsciiCase.h"
 #include "document/AliasList.h"
 
 namespace xtq {
 namespace {
 
-char FoldCase(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool MatchesAt(std::string_view text, size_t pos, std::string_view pattern) {
     for (size_t i = 0; i < pattern.size(); ++i)
-        if (FoldCase(text[pos + i]) != FoldCase(pattern[i])) return false;
+        if (ToUpperAscii(text[pos + i]) != ToUpperAscii(pattern[i])) return false;
     return true;
 }
 

@@ -2,8 +2,8 @@
 // Shared pieces of the operation and function routines: operands are widened
 // to extended, the result is rounded once to 8 bytes when stored.
 
+#include "core/Extended.h"
 #include "formula/Errors.h"
-#include "formula/Extended.h"
 #include "formula/Operations.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // Errors of the formula engine: compile errors of the EMathParserError family
 // and the evaluation errors.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 namespace xtq {
 

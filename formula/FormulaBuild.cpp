@@ -1,5 +1,7 @@
 #include "formula/FormulaBuild.h"
 
+#include "core/AsciiCase.h"
+#include "core/CNumber.h"
 #include "formula/LargeStack.h"
 
 #include <algorithm>
@@ -177,13 +179,6 @@ private:
     std::vector<Slot> slots_;
     size_t count_ = 0;
 };
-
-std::string UpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -363,8 +358,7 @@ public:
         normal += 'e';
         normal += exponentSign;
         normal += exponent.empty() ? "0" : std::string(exponent);
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-        const Extended wide = strtold_l(normal.c_str(), nullptr, cLocale);
+        const Extended wide = StrToExtendedC(normal.c_str());
         const double value = static_cast<double>(wide);
         if (std::isinf(value)) throw EOverflow(kOverflowMessage);
         return value;

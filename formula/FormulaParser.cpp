@@ -1,5 +1,6 @@
 #include "formula/FormulaParser.h"
 
+#include "core/AsciiCase.h"
 #include "formula/FormulaBuild.h"
 #include "formula/Functions.h"
 
@@ -17,13 +18,6 @@ bool IsIdentifier(std::string_view name) {
     for (char c : name)
         if (!letter(c) && !(c >= '0' && c <= '9')) return false;
     return true;
-}
-
-std::string UpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
 }
 
 // Rounds to a cell; a value beyond the 8-byte range is an overflow.

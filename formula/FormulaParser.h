@@ -2,8 +2,8 @@
 // The parser object: named variables, a formula text compiled into a list of
 // operations, and its evaluation.
 
+#include "core/Extended.h"
 #include "formula/Errors.h"
-#include "formula/Extended.h"
 #include "formula/Operations.h"
 
 #include <deque>

@@ -2,7 +2,7 @@
 // The program-wide pseudo-random generator: a 32-bit linear congruential
 // state shared by every parser object.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 
 #include <cstdint>
 

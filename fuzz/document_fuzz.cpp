@@ -2,9 +2,9 @@
 // was read, and opening that file again must give the same document, whether
 // the first reading ended normally or at an error.
 
+#include "core/IntegerText.h"
 #include "document/Document.h"
 #include "fuzz/FuzzSupport.h"
-#include "storage/IntegerText.h"
 
 #include <cstdint>
 #include <string>
@@ -39,8 +39,9 @@ bool ClaimsAHugeTable(std::string_view bytes) {
 }
 
 const TField kSavedFields[] = {
-    TField::EditFd, TField::EditFa,  TField::EditEqual, TField::EditAeq,   TField::EditNuCol,
-    TField::LabelR, TField::Labelem, TField::Labelea,   TField::MemoCoefs, TField::MemoResult};
+    TField::LeftName,      TField::LeftNameMirror, TField::RightSide, TField::DisplayedFormula,
+    TField::VariableCount, TField::Correlation,    TField::MaxError,  TField::MeanError,
+    TField::Coefficients,  TField::FittedFormula};
 
 std::string Decimal(long long value) {
     return std::to_string(value);
@@ -53,12 +54,11 @@ void ExpectSameDocument(const TRegressDocument& first, const TRegressDocument& s
               "field " + Decimal(static_cast<int>(field)) + " read back as \"" +
                   second.Text(field) + "\" instead of \"" + first.Text(field) + "\"");
     // The data-point count comes from the table's rows on reading.
-    Check(second.Text(TField::EditNuRow) == Decimal(first.Tabelle().RowCount() - 1),
+    Check(second.Text(TField::DataPointCount) == Decimal(first.Table().RowCount() - 1),
           "the data-point count does not follow the rows");
-    Check(first.ValueListEditor1().Rows() == second.ValueListEditor1().Rows(),
-          "the alias list read back differs");
-    const TDataTable& a = first.Tabelle();
-    const TDataTable& b = second.Tabelle();
+    Check(first.Aliases().Rows() == second.Aliases().Rows(), "the alias list read back differs");
+    const TDataTable& a = first.Table();
+    const TDataTable& b = second.Table();
     Check(a.RowCount() == b.RowCount() && a.ColCount() == b.ColCount(),
           "the table counts read back differ");
     for (int row = 0; row < a.RowCount(); ++row)
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         // duplicate alias key: what was read before stays applied.
     }
     const long long cells =
-        static_cast<long long>(first.Tabelle().RowCount()) * first.Tabelle().ColCount();
+        static_cast<long long>(first.Table().RowCount()) * first.Table().ColCount();
     if (cells > kMaxCellsToWrite) return 0;
 
     // Everything that was read can be written: the codec keeps bytes that are

@@ -2,9 +2,10 @@
 // loading gives the whole table or a clear error; a table that loaded saves
 // to a file that loads into the same table, and saves to the same bytes.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
+#include "document/FormulaLibrary.h"
 #include "fuzz/FuzzSupport.h"
-#include "storage/FormulaLibrary.h"
+#include "storage/FormulaLibraryFile.h"
 
 #include <cstdint>
 #include <string>

@@ -2,11 +2,11 @@
 // start-up loads it, shut-down writes the list back, and the next start must
 // load that file into the same list.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
+#include "core/Utf8Text.h"
+#include "document/RecentFiles.h"
 #include "fuzz/FuzzSupport.h"
 #include "storage/GbkCodec.h"
-#include "storage/RecentFiles.h"
-#include "storage/Utf8Text.h"
 
 #include <cstdint>
 #include <string>

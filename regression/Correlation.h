@@ -1,7 +1,7 @@
 #pragma once
 // Correlation coefficient between measured and fitted values.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 #include "regression/LeastSquareFit.h"
 
 #include <span>

@@ -2,7 +2,7 @@
 // Internal to the regression library: design rows on their way to the
 // least-squares solver, a block at a time.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 #include "regression/LeastSquareFit.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 // value computed from one (infinity minus infinity, zero times infinity) an
 // invalid operation; a non-finite number must never pass for a result.
 
+#include "core/Extended.h"
 #include "formula/Errors.h"
-#include "formula/Extended.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 // accumulates the augmented normal matrix one design row at a time and solves
 // it by Gauss-Jordan elimination without row exchanges.
 
-#include "formula/Exception.h"
-#include "formula/Extended.h"
+#include "core/Exception.h"
+#include "core/Extended.h"
 
 #include <span>
 #include <vector>

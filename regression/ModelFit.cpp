@@ -1,12 +1,13 @@
 #include "regression/ModelFit.h"
 
+#include "core/AsciiCase.h"
+#include "core/HugePages.h"
+#include "core/Parts.h"
 #include "formula/Errors.h"
 #include "formula/FormulaParser.h"
 #include "regression/DesignRows.h"
 #include "regression/FormulaSplit.h"
-#include "regression/HugePages.h"
 #include "regression/NumberText.h"
-#include "regression/Parts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,9 +63,7 @@ constexpr std::size_t kParallelPoints = 20'000;
 // program-wide pseudo-random generator (RND, RANDOM; letter case ignored):
 // their draws must come in point order.
 bool DrawsRandomNumbers(const std::string& expression) {
-    std::string upper = expression;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string upper = UpperAscii(expression);
     return upper.find("RND") != std::string::npos || upper.find("RANDOM") != std::string::npos;
 }
 

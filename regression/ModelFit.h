@@ -3,7 +3,7 @@
 // their least-squares coefficients, the fitted formula as a text the formula
 // engine reads back, and that text evaluated at every data point.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 #include "regression/LeastSquareFit.h"
 
 #include <string>

@@ -4,7 +4,7 @@
 // values and the fitted formula, and the fixed form (7 significant digits,
 // 6 decimals) for the errors and the statistics.
 
-#include "formula/Extended.h"
+#include "core/Extended.h"
 
 #include <string>
 

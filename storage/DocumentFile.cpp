@@ -1,7 +1,7 @@
 #include "storage/DocumentFile.h"
 
+#include "core/IntegerText.h"
 #include "storage/GbkCodec.h"
-#include "storage/IntegerText.h"
 #include "storage/TextFile.h"
 
 #include <algorithm>
@@ -86,12 +86,6 @@ const char* ItemName(TDocumentLine line) {
     return "";
 }
 
-std::string Decimal(long long value) {
-    char text[24];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 class TDocumentWriter {
 public:
     explicit TDocumentWriter(const std::string& path) : file_(path) {}
@@ -112,7 +106,7 @@ public:
     }
 
     void Number(long long value) {
-        Append(Decimal(value));
+        Append(IntToStr(value));
         Append("\r\n");
     }
 
@@ -226,7 +220,7 @@ void WriteDocumentFile(const std::string& path, const TDocumentFileSource& sourc
     file.Number(static_cast<long long>(aliases) + 1);
     file.Number(2);
     for (int i = 0; i < aliases; ++i) {
-        const auto where = [&] { return "变量别名第" + Decimal(i + 1) + "行"; };
+        const auto where = [&] { return "变量别名第" + IntToStr(i + 1) + "行"; };
         file.Line(source.AliasKey(i), where);
         file.Line(source.AliasValue(i), where);
     }
@@ -239,7 +233,7 @@ void WriteDocumentFile(const std::string& path, const TDocumentFileSource& sourc
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col)
             file.Line(source.Cell(col, row),
-                      [&] { return "数据表格第" + Decimal(row) + "行第" + Decimal(col) + "列"; });
+                      [&] { return "数据表格第" + IntToStr(row) + "行第" + IntToStr(col) + "列"; });
         untilPosition -= std::max(cols, 1);
         if (untilPosition <= 0) {
             source.WritePosition(row + 1, rows);

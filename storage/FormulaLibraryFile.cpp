@@ -1,19 +1,19 @@
 #include "storage/FormulaLibraryFile.h"
 
+#include "core/IntegerText.h"
 #include "storage/GbkCodec.h"
-#include "storage/IntegerText.h"
+#include "storage/InOutError.h"
+#include "storage/TextFile.h"
+
+#include <cstring>
 
 namespace xtq {
 
 namespace {
 
-const char* TypeName(TFieldType type) {
-    return type == TFieldType::String ? "string" : "int32";
-}
-
-std::string FieldDefLine(const TFieldDef& def) {
-    std::string line = std::string("field ") + def.FieldName + " " + TypeName(def.DataType);
-    if (def.DataType == TFieldType::String) line += " " + std::to_string(def.Size);
+std::string FieldDefLine(const TLibraryFileField& def) {
+    std::string line = std::string("field ") + def.Name + " " + (def.Integer ? "int32" : "string");
+    if (!def.Integer) line += " " + std::to_string(def.Size);
     return line;
 }
 
@@ -73,28 +73,28 @@ class RecordReader {
 public:
     RecordReader(std::string_view text, size_t line) : text_(text), line_(line) {}
 
-    std::string String(const TFieldDef& def) {
+    std::string String(const TLibraryFileField& def) {
         Separator(def);
         if (pos_ >= text_.size() || text_[pos_] != '"') {
-            Fail(line_, std::string("the value of ") + def.FieldName + " must be a quoted text");
+            Fail(line_, std::string("the value of ") + def.Name + " must be a quoted text");
         }
         ++pos_;
         std::string value;
         for (;;) {
             if (pos_ >= text_.size()) {
-                Fail(line_, std::string("the text of ") + def.FieldName + " has no closing quote");
+                Fail(line_, std::string("the text of ") + def.Name + " has no closing quote");
             }
             const char c = text_[pos_++];
             if (c == '"') break;
             if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                Fail(line_, std::string("control character inside the text of ") + def.FieldName);
+                Fail(line_, std::string("control character inside the text of ") + def.Name);
             }
             if (c != '\\') {
                 value += c;
                 continue;
             }
             if (pos_ >= text_.size()) {
-                Fail(line_, std::string("the text of ") + def.FieldName + " has no closing quote");
+                Fail(line_, std::string("the text of ") + def.Name + " has no closing quote");
             }
             const char e = text_[pos_++];
             switch (e) {
@@ -115,25 +115,24 @@ public:
                 const int high = pos_ < text_.size() ? HexValue(text_[pos_]) : -1;
                 const int low = pos_ + 1 < text_.size() ? HexValue(text_[pos_ + 1]) : -1;
                 if (high < 0 || low < 0) {
-                    Fail(line_, std::string("bad \\x escape in the text of ") + def.FieldName);
+                    Fail(line_, std::string("bad \\x escape in the text of ") + def.Name);
                 }
                 value += static_cast<char>(high * 16 + low);
                 pos_ += 2;
                 break;
             }
             default:
-                Fail(line_,
-                     std::string("unknown escape \\") + e + " in the text of " + def.FieldName);
+                Fail(line_, std::string("unknown escape \\") + e + " in the text of " + def.Name);
             }
         }
         if (GbkByteLength(value) > static_cast<size_t>(def.Size)) {
-            Fail(line_, std::string("the text of ") + def.FieldName + " is longer than " +
+            Fail(line_, std::string("the text of ") + def.Name + " is longer than " +
                             std::to_string(def.Size) + " bytes");
         }
         return value;
     }
 
-    std::optional<std::int32_t> Integer(const TFieldDef& def) {
+    std::optional<std::int32_t> Integer(const TLibraryFileField& def) {
         Separator(def);
         const size_t start = pos_;
         while (pos_ < text_.size() && text_[pos_] != ' ')
@@ -143,7 +142,7 @@ public:
         // Digits only, with an optional minus: no blanks, no plus sign.
         int value = 0;
         if (word.empty() || word.front() == '+' || !TryStrToInt(word, value)) {
-            Fail(line_, std::string("the value of ") + def.FieldName +
+            Fail(line_, std::string("the value of ") + def.Name +
                             " must be a 32-bit integer or null, not \"" + std::string(word) + "\"");
         }
         return static_cast<std::int32_t>(value);
@@ -154,11 +153,10 @@ public:
     }
 
 private:
-    void Separator(const TFieldDef& def) {
+    void Separator(const TLibraryFileField& def) {
         if (pos_ >= text_.size())
-            Fail(line_, std::string("the value of ") + def.FieldName + " is missing");
-        if (text_[pos_] != ' ')
-            Fail(line_, std::string("expected a blank before ") + def.FieldName);
+            Fail(line_, std::string("the value of ") + def.Name + " is missing");
+        if (text_[pos_] != ' ') Fail(line_, std::string("expected a blank before ") + def.Name);
         ++pos_;
     }
 
@@ -173,26 +171,25 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 } // namespace
 
-std::vector<std::string> FormatLibraryLines(const std::vector<TFormulaRecord>& records) {
+std::vector<std::string> FormatLibraryLines(const std::vector<TLibraryFileRecord>& records) {
     std::vector<std::string> lines;
     lines.reserve(records.size() + 10);
     auto line = [&lines](std::string_view text) { lines.push_back(Utf8ToGbk(text)); };
     line(std::string(kLibraryFormatMagic) + " " + std::to_string(kLibraryFormatVersion));
     line(std::string("table ") + kLibraryTableName);
-    for (const TFieldDef& def : LibraryFieldDefs())
+    for (const TLibraryFileField& def : kLibraryFileFields)
         line(FieldDefLine(def));
     line("records " + std::to_string(records.size()));
-    for (const TFormulaRecord& record : records) {
+    for (const TLibraryFileRecord& record : records) {
         std::string text = "record";
-        for (int i = 0; i < kLibraryFieldCount; ++i) {
-            const auto field = static_cast<TLibraryField>(i);
+        for (const std::string* value : {&record.TemNo, &record.TemFx, &record.TemFormula}) {
             text += ' ';
-            if (field == TLibraryField::TemVn) {
-                text += record.TemVn ? std::to_string(*record.TemVn) : "null";
-            } else {
-                text += Quoted(RecordFieldText(record, field));
-            }
+            text += Quoted(*value);
         }
+        text += ' ';
+        text += record.TemVn ? std::to_string(*record.TemVn) : "null";
+        text += ' ';
+        text += Quoted(record.TemAlias);
         line(text);
     }
     line("end");
@@ -223,12 +220,12 @@ void TLibraryFileParser::Line(std::string_view gbkLine) {
         expect_ = Expect::Field;
         return;
     case Expect::Field: {
-        const std::string expected = FieldDefLine(LibraryFieldDefs()[static_cast<size_t>(field_)]);
+        const std::string expected = FieldDefLine(kLibraryFileFields[static_cast<size_t>(field_)]);
         if (text != expected) {
             Fail(line_, "the field definitions differ from those of the table: expected \"" +
                             expected + "\"");
         }
-        if (++field_ == kLibraryFieldCount) expect_ = Expect::Count;
+        if (++field_ == kLibraryFileFieldCount) expect_ = Expect::Count;
         return;
     }
     case Expect::Count: {
@@ -251,12 +248,12 @@ void TLibraryFileParser::Line(std::string_view gbkLine) {
                             std::to_string(count_));
         }
         RecordReader reader(std::string_view(text).substr(kRecord.size()), line_);
-        TFormulaRecord record;
-        record.TemNo = reader.String(LibraryFieldDef(TLibraryField::TemNo));
-        record.TemFx = reader.String(LibraryFieldDef(TLibraryField::TemFx));
-        record.TemFormula = reader.String(LibraryFieldDef(TLibraryField::TemFormula));
-        record.TemVn = reader.Integer(LibraryFieldDef(TLibraryField::TemVn));
-        record.TemAlias = reader.String(LibraryFieldDef(TLibraryField::TemAlias));
+        TLibraryFileRecord record;
+        record.TemNo = reader.String(kLibraryFileFields[0]);
+        record.TemFx = reader.String(kLibraryFileFields[1]);
+        record.TemFormula = reader.String(kLibraryFileFields[2]);
+        record.TemVn = reader.Integer(kLibraryFileFields[3]);
+        record.TemAlias = reader.String(kLibraryFileFields[4]);
         reader.End();
         records_.push_back(std::move(record));
         if (static_cast<std::int64_t>(records_.size()) == count_) expect_ = Expect::End;
@@ -273,7 +270,7 @@ void TLibraryFileParser::Line(std::string_view gbkLine) {
     }
 }
 
-std::vector<TFormulaRecord> TLibraryFileParser::Finish() {
+std::vector<TLibraryFileRecord> TLibraryFileParser::Finish() {
     switch (expect_) {
     case Expect::Header:
         throw ELibraryFormat("The file is empty");
@@ -290,6 +287,41 @@ std::vector<TFormulaRecord> TLibraryFileParser::Finish() {
         break;
     }
     throw ELibraryFormat("The file ends early, after line " + std::to_string(line_));
+}
+
+std::string SystemReason(int error) {
+    const char* text = strerrordesc_np(error);
+    return text != nullptr ? text : "Unknown error " + std::to_string(error);
+}
+
+std::vector<TLibraryFileRecord> ReadLibraryFile(const std::string& path) {
+    try {
+        TLineReader reader(path);
+        TLibraryFileParser parser;
+        std::string_view line;
+        while (reader.ReadLine(line))
+            parser.Line(line);
+        return parser.Finish();
+    } catch (const EInOutError& error) {
+        throw EFOpenError("Cannot open file \"" + path + "\". " + SystemReason(error.ErrorCode()));
+    } catch (const ELibraryFormat& error) {
+        throw EDBClient("Cannot open file \"" + path + "\". " + error.what());
+    }
+}
+
+void WriteLibraryFile(const std::string& path, const std::vector<TLibraryFileRecord>& records) {
+    const std::vector<std::string> lines = FormatLibraryLines(records);
+    try {
+        TSafeFileWriter writer(path);
+        for (const std::string& line : lines) {
+            writer.Write(line);
+            writer.Write("\r\n");
+        }
+        writer.Commit();
+    } catch (const EInOutError& error) {
+        throw EFCreateError("Cannot create file \"" + path + "\". " +
+                            SystemReason(error.ErrorCode()));
+    }
 }
 
 } // namespace xtq

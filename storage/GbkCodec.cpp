@@ -1,5 +1,7 @@
 #include "storage/GbkCodec.h"
 
+#include "core/Utf8Text.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -97,24 +99,6 @@ const GbkTables& Tables() {
     return *tables;
 }
 
-void AppendUtf8Char(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // "U+" and at least four hexadecimal digits, as characters are usually named.
 std::string HexCode(char32_t c) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -126,51 +110,11 @@ std::string HexCode(char32_t c) {
 
 [[noreturn]] void RaiseUnencodable(char32_t c) {
     std::string shown;
-    if (c >= 0x20 && c != 0x7F) AppendUtf8Char(shown, c);
+    if (c >= 0x20 && c != 0x7F) AppendUtf8(shown, c);
     throw EEncodingError("字符“" + shown + "”(" + HexCode(c) + ")不能用GBK编码保存");
 }
 
 } // namespace
-
-void AppendUtf8(std::string& out, char32_t c) {
-    AppendUtf8Char(out, c);
-}
-
-bool NextUtf8(std::string_view text, size_t& pos, char32_t& c) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b0 = byte(pos);
-    if (b0 < 0x80) {
-        c = b0;
-        ++pos;
-        return true;
-    }
-    size_t length;
-    char32_t minimum;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2;
-        c = b0 & 0x1F;
-        minimum = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3;
-        c = b0 & 0x0F;
-        minimum = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4;
-        c = b0 & 0x07;
-        minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (pos + length > text.size()) return false;
-    for (size_t i = 1; i < length; ++i) {
-        const unsigned char b = byte(pos + i);
-        if ((b & 0xC0) != 0x80) return false;
-        c = c << 6 | (b & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    pos += length;
-    return true;
-}
 
 std::string GbkToUtf8(std::string_view gbk) {
     std::string out;
@@ -198,13 +142,13 @@ void GbkToUtf8(std::string_view gbk, std::string& out) {
             const auto trail = static_cast<unsigned char>(gbk[i + 1]);
             const char16_t c = t.decode[static_cast<size_t>(b) << 8 | trail];
             if (c != 0) {
-                AppendUtf8Char(out, c);
+                AppendUtf8(out, c);
                 i += 2;
                 continue;
             }
         }
         const char16_t single = t.decode[b];
-        AppendUtf8Char(out, single != 0 ? char32_t{single} : kEscapeBase + (b - 0x80u));
+        AppendUtf8(out, single != 0 ? char32_t{single} : kEscapeBase + (b - 0x80u));
         ++i;
     }
 }

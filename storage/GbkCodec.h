@@ -1,7 +1,7 @@
 #pragma once
 // GBK exists only at file boundaries: text inside the program is UTF-8.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <string>
 #include <string_view>
@@ -26,13 +26,5 @@ std::string Utf8ToGbk(std::string_view utf8);
 // Length of the text in GBK bytes (the unit of the formula library's field widths).
 // A character that GBK cannot hold, or a byte that is not UTF-8, counts as one byte.
 size_t GbkByteLength(std::string_view utf8);
-
-// Reads the UTF-8 character at `pos` into `c` and moves `pos` past it. Returns
-// false, leaving `pos` unchanged, at a byte that does not start a valid
-// character (overlong forms and surrogates included).
-bool NextUtf8(std::string_view text, size_t& pos, char32_t& c);
-
-// Appends the UTF-8 form of `c`.
-void AppendUtf8(std::string& out, char32_t c);
 
 } // namespace xtq

@@ -2,7 +2,7 @@
 // File errors with the messages the program shows for them, mapped from the
 // system's error numbers.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <string>
 

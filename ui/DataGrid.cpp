@@ -62,8 +62,8 @@ public:
 
 TTableModel::TTableModel(TRegressDocument& document, QObject* parent)
     : QAbstractTableModel(parent), document_(document) {
-    rows_ = std::max(0, document_.Tabelle().RowCount() - 1);
-    cols_ = std::max(0, document_.Tabelle().ColCount() - 1);
+    rows_ = std::max(0, document_.Table().RowCount() - 1);
+    cols_ = std::max(0, document_.Table().ColCount() - 1);
 }
 
 int TTableModel::rowCount(const QModelIndex& parent) const {
@@ -76,15 +76,14 @@ int TTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    return FromUtf8(document_.Tabelle().Cell(index.column() + 1, index.row() + 1));
+    return FromUtf8(document_.Table().Cell(index.column() + 1, index.row() + 1));
 }
 
 bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
     const QByteArray text = value.toString().toUtf8();
-    document_.Tabelle().SetCell(
-        index.column() + 1, index.row() + 1,
-        std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    document_.Table().SetCell(index.column() + 1, index.row() + 1,
+                              std::string_view(text.constData(), static_cast<size_t>(text.size())));
     return true;
 }
 
@@ -94,8 +93,8 @@ Qt::ItemFlags TTableModel::flags(const QModelIndex& index) const {
 }
 
 void TTableModel::TableChanged() {
-    const int rows = std::max(0, document_.Tabelle().RowCount() - 1);
-    const int cols = std::max(0, document_.Tabelle().ColCount() - 1);
+    const int rows = std::max(0, document_.Table().RowCount() - 1);
+    const int cols = std::max(0, document_.Table().ColCount() - 1);
     if (rows != rows_ || cols != cols_) {
         beginResetModel();
         rows_ = rows;
@@ -154,7 +153,7 @@ void TFixedHeader::paintSection(QPainter* painter, const QRect& rect, int logica
 // ---- TDataGrid ----
 
 TDataGrid::TDataGrid(TRegressDocument& document, QWidget* parent)
-    : QTableView(parent), document_(document), table_(document.Tabelle()) {
+    : QTableView(parent), document_(document), table_(document.Table()) {
     setObjectName("Tabelle");
     model_ = new TTableModel(document_, this);
     top_ = new TFixedHeader(Qt::Horizontal, *this);

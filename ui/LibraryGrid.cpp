@@ -1,6 +1,6 @@
 #include "ui/LibraryGrid.h"
 
-#include "storage/FormulaLibrary.h"
+#include "document/FormulaLibrary.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

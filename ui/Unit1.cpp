@@ -1,8 +1,8 @@
 #include "ui/Unit1.h"
 
+#include "document/AliasDecoding.h"
 #include "document/CommandErrors.h"
-#include "storage/AliasDecoding.h"
-#include "storage/ProgramPaths.h"
+#include "document/ProgramPaths.h"
 #include "ui/AliasEditor.h"
 #include "ui/DataGrid.h"
 #include "ui/LibraryGrid.h"
@@ -219,7 +219,7 @@ TFormRegress::TFormRegress(const std::string& executablePath, IUserDialogs& dial
                            QWidget* parent)
     : QMainWindow(parent), executablePath_(executablePath), dialogs_(dialogs),
       appTitle_(Q(ApplicationTitle(executablePath))), programDir_(ProgramDirOf(executablePath)),
-      libraryFile_(programDir_ + kLibraryFileName), recent_(programDir_ + kOptionsFileName) {
+      libraryFile_(LibraryFileOf(programDir_)), recent_(OptionsFileOf(programDir_)) {
     setObjectName("FormRegress");
     InitPictures();
     CreateDesign();
@@ -238,7 +238,7 @@ TFormRegress::~TFormRegress() {
 }
 
 void TFormRegress::CreateDesign() {
-    setWindowTitle(Q(document_.Text(TField::Caption)));
+    setWindowTitle(Q(document_.Text(TField::Title)));
     setFont(DesignFont());
     CreateMenus();
 
@@ -413,9 +413,9 @@ void TFormRegress::CreateComputationPage() {
     Tabelle->setGeometry(0, 280, kPageWidth, kTabelleHeight);
     new TBottomAnchor(Tabelle, kTabelleHeight);
 
-    BindField(EditFa, TField::EditFa);
-    BindField(EditAeq, TField::EditAeq);
-    BindField(EditNuRow, TField::EditNuRow);
+    BindField(EditFa, TField::LeftNameMirror);
+    BindField(EditAeq, TField::DisplayedFormula);
+    BindField(EditNuRow, TField::DataPointCount);
 }
 
 void TFormRegress::CreateFormulaPage() {
@@ -433,8 +433,8 @@ void TFormRegress::CreateFormulaPage() {
     EditNuCol = MakeEdit(page, "EditNuCol", "00", 632, 42, 20, 20);
     MakeLabel(page, "LabelAx", "变量别名", 8, 112);
     ValueListEditor1 = new TAliasEditor(
-        document_.ValueListEditor1(),
-        [this](const std::function<void()>& c) { return RunCommand(c); }, page);
+        document_.Aliases(), [this](const std::function<void()>& c) { return RunCommand(c); },
+        page);
     ValueListEditor1->setGeometry(64, 70, 306, 96);
 
     MakeLabel(page, "Label5", "②系统预定义公式库", 6, 170, true);
@@ -470,9 +470,9 @@ void TFormRegress::CreateFormulaPage() {
     connect(BitBtnSave, &QPushButton::clicked, this, [this] { Edit_SelectClick(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Edit_SaveClick(); });
 
-    BindField(EditFd, TField::EditFd);
-    BindField(EditEqual, TField::EditEqual);
-    BindField(EditNuCol, TField::EditNuCol);
+    BindField(EditFd, TField::LeftName);
+    BindField(EditEqual, TField::RightSide);
+    BindField(EditNuCol, TField::VariableCount);
     EditFd->installEventFilter(this);
 }
 
@@ -542,47 +542,47 @@ void TFormRegress::ShowField(TField field) {
         if (memo->toPlainText() != text) memo->setPlainText(text);
     };
     switch (field) {
-    case TField::EditFd:
+    case TField::LeftName:
         setEdit(EditFd, field);
         Tabelle->HeaderDisplayChanged();
         break;
-    case TField::EditFa:
+    case TField::LeftNameMirror:
         setEdit(EditFa, field);
         break;
-    case TField::EditEqual:
+    case TField::RightSide:
         setEdit(EditEqual, field);
         break;
-    case TField::EditAeq:
+    case TField::DisplayedFormula:
         setEdit(EditAeq, field);
         break;
-    case TField::EditNuRow:
+    case TField::DataPointCount:
         setEdit(EditNuRow, field);
         break;
-    case TField::EditNuCol:
+    case TField::VariableCount:
         setEdit(EditNuCol, field);
         break;
-    case TField::LabelR:
+    case TField::Correlation:
         setLabel(LabelR, field);
         break;
-    case TField::Labelem:
+    case TField::MaxError:
         setLabel(Labelem, field);
         break;
-    case TField::Labelea:
+    case TField::MeanError:
         setLabel(Labelea, field);
         break;
-    case TField::MemoCoefs:
+    case TField::Coefficients:
         setMemo(MemoCoefs, field);
         break;
-    case TField::MemoResult:
+    case TField::FittedFormula:
         setMemo(MemoResult, field);
         break;
-    case TField::StatusPanel0:
+    case TField::StatusMessage:
         MyStatusBar1->SetPanelText(0, Q(document_.Text(field)));
         break;
-    case TField::Caption:
+    case TField::Title:
         setWindowTitle(Q(document_.Text(field)));
         break;
-    case TField::CurrentFileName:
+    case TField::FileName:
         break;
     }
 }
@@ -635,7 +635,7 @@ void TFormRegress::ShowMessage(const QString& text, const QString& title, TMessa
 bool TFormRegress::RefusedWhileBusy() {
     if (!document_.Busy()) return false;
     // No box: a modal box inside the running command would run its own loop.
-    document_.SetText(TField::StatusPanel0, kBusyMessage);
+    document_.SetText(TField::StatusMessage, kBusyMessage);
     return true;
 }
 
@@ -697,8 +697,8 @@ void TFormRegress::FormCreate() {
     // 10. The counts; the document's rules build the table (the texts are
     // the document's already when it was made with them).
     RunCommand([this] {
-        document_.SetText(TField::EditNuRow, "5");
-        document_.SetText(TField::EditNuCol, "1");
+        document_.SetText(TField::DataPointCount, "5");
+        document_.SetText(TField::VariableCount, "1");
     });
 }
 
@@ -815,26 +815,26 @@ void TFormRegress::SBRegressClick() {
     if (RefusedWhileBusy()) return;
     Tabelle->CommitEditor();
     ValueListEditor1->CommitEditor();
-    RunCommand([this] { document_.SBRegressClick(); });
+    RunCommand([this] { document_.Regress(); });
 }
 
 void TFormRegress::Edit_SelectClick() {
     if (RefusedWhileBusy()) return;
     DBGrid1->CommitEditor();
     if (!library_.Active()) {
-        document_.SetText(TField::StatusPanel0, kLibraryClosedSelectMessage);
+        document_.SetText(TField::StatusMessage, kLibraryClosedSelectMessage);
         return;
     }
     if (library_.IsEmpty()) {
-        document_.SetText(TField::StatusPanel0, kLibraryEmptySelectMessage);
+        document_.SetText(TField::StatusMessage, kLibraryEmptySelectMessage);
         return;
     }
     RunCommand([this] {
         const TFormulaSelection selection = SelectionOf(library_.CurrentRecord());
-        document_.SetText(TField::EditFd, selection.Fd);
-        document_.SetText(TField::EditEqual, selection.Equal);
-        document_.SetText(TField::EditNuCol, selection.NuCol);
-        SelectAliases(selection.AliasText, document_.ValueListEditor1());
+        document_.SetText(TField::LeftName, selection.LeftName);
+        document_.SetText(TField::RightSide, selection.RightSide);
+        document_.SetText(TField::VariableCount, selection.VariableCount);
+        SelectAliases(selection.AliasText, document_.Aliases());
     });
 }
 
@@ -842,7 +842,7 @@ void TFormRegress::Edit_SaveClick() {
     if (RefusedWhileBusy()) return;
     DBGrid1->CommitEditor();
     if (!library_.Active()) {
-        document_.SetText(TField::StatusPanel0, kLibraryClosedSaveMessage);
+        document_.SetText(TField::StatusMessage, kLibraryClosedSaveMessage);
         return;
     }
     // What the grid shows is saved: a record being edited is posted first.
@@ -889,7 +889,7 @@ bool TFormRegress::PageControl1Changing(int leaving) {
                     TMessageIcon::Error);
         return false;
     }
-    RunCommand([this] { document_.BitBtnSaveClick(); });
+    RunCommand([this] { document_.ApplyDefinition(); });
     return true;
 }
 
@@ -929,7 +929,7 @@ void TFormRegress::UpdateHint(QWidget* underMouse) {
     }
     if (hint == hint_) return;
     hint_ = hint;
-    document_.SetText(TField::StatusPanel0, ToUtf8(hint));
+    document_.SetText(TField::StatusMessage, ToUtf8(hint));
 }
 
 bool TFormRegress::eventFilter(QObject* watched, QEvent* event) {

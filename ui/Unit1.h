@@ -5,8 +5,8 @@
 // every command. Errors that end a command are shown in one place, RunCommand.
 
 #include "document/Document.h"
-#include "storage/FormulaLibrary.h"
-#include "storage/RecentFiles.h"
+#include "document/FormulaLibrary.h"
+#include "document/RecentFiles.h"
 #include "ui/UserDialogs.h"
 
 #include <QMainWindow>

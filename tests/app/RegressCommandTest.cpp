@@ -58,16 +58,16 @@ TEST_F(RegressCommand, PrintsTheResults) {
     const TRun run = RunCommand({input, "-o", output});
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string blanks(24, ' ');
-    EXPECT_EQ(run.out, "LabelR: 1.000000\nLabelem: 0.000000\nLabelea: 0.000000\n"
-                       "MemoCoefs: a=1" +
+    EXPECT_EQ(run.out, "R: 1.000000\nmean error (%): 0.000000\nmax error (%): 0.000000\n"
+                       "coefficients: a=1" +
                            blanks + "b=2" + blanks +
-                           "\nMemoResult: Y=1+2.x\n"
+                           "\nfitted formula: Y=1+2.x\n"
                            "1\t3\t0.000000\n2\t5\t0.000000\n3\t7\t0.000000\n");
     EXPECT_EQ(run.err, "");
     // OUT holds what Save writes after the same run.
     TRegressDocument doc;
     doc.OpenDocument(input);
-    doc.SBRegressClick();
+    doc.Regress();
     const std::string expected = folder.File("expected.rgs");
     doc.WriteDocument(expected);
     EXPECT_EQ(ReadBytes(output), ReadBytes(expected));
@@ -86,8 +86,8 @@ TEST_F(RegressCommand, SingularSystem) {
     WriteBytes(input, DocumentBytes("a+b*x1", {{"2", "1"}, {"2", "3"}}));
     const TRun run = RunCommand({input});
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.out, "LabelR: 0.000000\nLabelem: 100.000000\nLabelea: 100.000000\n"
-                       "MemoCoefs: \nMemoResult: \n1\t0\t-100.000000\n2\t0\t-100.000000\n");
+    EXPECT_EQ(run.out, "R: 0.000000\nmean error (%): 100.000000\nmax error (%): 100.000000\n"
+                       "coefficients: \nfitted formula: \n1\t0\t-100.000000\n2\t0\t-100.000000\n");
     EXPECT_EQ(run.err, std::string(kSingularFitMessage) + "\n");
 }
 

@@ -13,10 +13,10 @@ namespace {
 class DataTableTest : public ::testing::Test {
 protected:
     TRegressDocument doc;
-    TDataTable& table = doc.Tabelle();
+    TDataTable& table = doc.Table();
 
-    void Rows(const char* text) { doc.SetText(TField::EditNuRow, text); }
-    void Cols(const char* text) { doc.SetText(TField::EditNuCol, text); }
+    void Rows(const char* text) { doc.SetText(TField::DataPointCount, text); }
+    void Cols(const char* text) { doc.SetText(TField::VariableCount, text); }
 
     std::vector<std::string> HeaderRow() const {
         std::vector<std::string> headers;
@@ -41,8 +41,8 @@ protected:
 using Texts = std::vector<std::string>;
 
 TEST_F(DataTableTest, StartUpTable) {
-    EXPECT_EQ(doc.Text(TField::EditNuRow), "5");
-    EXPECT_EQ(doc.Text(TField::EditNuCol), "1");
+    EXPECT_EQ(doc.Text(TField::DataPointCount), "5");
+    EXPECT_EQ(doc.Text(TField::VariableCount), "1");
     EXPECT_EQ(table.RowCount(), 6);
     EXPECT_EQ(table.ColCount(), 5);
     EXPECT_EQ(HeaderRow(), (Texts{"", "X1", " Y。 ", " Y` ", " e (%) "}));
@@ -100,7 +100,7 @@ TEST_F(DataTableTest, NoVariables) {
     EXPECT_EQ(HeaderRow(), (Texts{"", " Y。 ", " Y` ", " e (%) "}));
     Cols("-2"); // taken as 0: the header never reaches column 0
     EXPECT_EQ(HeaderRow(), (Texts{"", " Y。 ", " Y` ", " e (%) "}));
-    EXPECT_EQ(doc.Text(TField::EditNuCol), "-2");
+    EXPECT_EQ(doc.Text(TField::VariableCount), "-2");
 }
 
 TEST_F(DataTableTest, ChangingTheVariableCountRelabelsWithoutMovingData) {
@@ -134,9 +134,9 @@ TEST_F(DataTableTest, CountsBeyondTheMaximumChangeNothing) {
         const char* text;
     };
     const Case cases[] = {
-        {TField::EditNuRow, "1000001"},
-        {TField::EditNuRow, "2147483647"},
-        {TField::EditNuCol, "101"},
+        {TField::DataPointCount, "1000001"},
+        {TField::DataPointCount, "2147483647"},
+        {TField::VariableCount, "101"},
     };
     for (const Case& c : cases) {
         const std::string before = doc.Text(c.field);

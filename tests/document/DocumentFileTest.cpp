@@ -1,10 +1,10 @@
 // The document file through the document model: Open, Save, Save As, New and
 // every row of the failure table.
 
+#include "core/IntegerText.h"
 #include "document/Document.h"
 #include "storage/GbkCodec.h"
 #include "storage/InOutError.h"
-#include "storage/IntegerText.h"
 #include "tests/document/DocumentTesting.h"
 #include "tests/storage/TempFolder.h"
 
@@ -65,26 +65,26 @@ protected:
 
     // The worked example typed in: definition, alias and three data points.
     void TypeWorkedExample(TRegressDocument& d) {
-        d.SetText(TField::EditFd, "y");
-        d.SetText(TField::EditEqual, "a+b*x1");
-        d.SetText(TField::EditAeq, "a+b.x");
-        d.ValueListEditor1().Append("x1", "x");
+        d.SetText(TField::LeftName, "y");
+        d.SetText(TField::RightSide, "a+b*x1");
+        d.SetText(TField::DisplayedFormula, "a+b.x");
+        d.Aliases().Append("x1", "x");
         TypeData(d, 1, {{"1", "3.1"}, {"2", "4.9"}, {"3", "7.2"}});
     }
 
     // Every item of two documents, compared.
     static void ExpectSameDocument(const TRegressDocument& a, const TRegressDocument& b) {
-        for (TField field : {TField::EditFd, TField::EditFa, TField::EditEqual, TField::EditAeq,
-                             TField::EditNuRow, TField::EditNuCol, TField::LabelR, TField::Labelem,
-                             TField::Labelea, TField::MemoCoefs, TField::MemoResult})
+        for (TField field :
+             {TField::LeftName, TField::LeftNameMirror, TField::RightSide, TField::DisplayedFormula,
+              TField::DataPointCount, TField::VariableCount, TField::Correlation, TField::MaxError,
+              TField::MeanError, TField::Coefficients, TField::FittedFormula})
             EXPECT_EQ(a.Text(field), b.Text(field)) << static_cast<int>(field);
-        EXPECT_EQ(a.ValueListEditor1().Rows(), b.ValueListEditor1().Rows());
-        ASSERT_EQ(a.Tabelle().RowCount(), b.Tabelle().RowCount());
-        ASSERT_EQ(a.Tabelle().ColCount(), b.Tabelle().ColCount());
-        for (int row = 0; row < a.Tabelle().RowCount(); ++row)
-            for (int col = 0; col < a.Tabelle().ColCount(); ++col)
-                EXPECT_EQ(a.Tabelle().Cell(col, row), b.Tabelle().Cell(col, row))
-                    << col << "," << row;
+        EXPECT_EQ(a.Aliases().Rows(), b.Aliases().Rows());
+        ASSERT_EQ(a.Table().RowCount(), b.Table().RowCount());
+        ASSERT_EQ(a.Table().ColCount(), b.Table().ColCount());
+        for (int row = 0; row < a.Table().RowCount(); ++row)
+            for (int col = 0; col < a.Table().ColCount(); ++col)
+                EXPECT_EQ(a.Table().Cell(col, row), b.Table().Cell(col, row)) << col << "," << row;
     }
 
     // Opens a file of the given lines; returns the message of the error, if any.
@@ -107,15 +107,15 @@ TEST_F(DocumentFile, WorkedExampleByteForByte) {
     TRegressDocument read;
     read.OpenDocument(path);
     ExpectSameDocument(read, doc);
-    EXPECT_EQ(read.Tabelle().Cell(2, 0), " Y。 ");
-    EXPECT_EQ(read.Text(TField::Caption), "Orvane(XTQ V1.1)-" + path);
+    EXPECT_EQ(read.Table().Cell(2, 0), " Y。 ");
+    EXPECT_EQ(read.Text(TField::Title), "Orvane(XTQ V1.1)-" + path);
 }
 
 TEST_F(DocumentFile, ResultsOfARunAreSavedAndReadBack) {
-    doc.SetText(TField::EditEqual, "a+b*x1");
-    doc.ValueListEditor1().Append("x1", "x");
+    doc.SetText(TField::RightSide, "a+b*x1");
+    doc.Aliases().Append("x1", "x");
     TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
     doc.SaveDocumentAs(path);
     const std::string bytes = ReadBytes(path);
     const std::string coefficients = "a=1" + std::string(24, ' ') + "b=2" + std::string(24, ' ');
@@ -131,16 +131,16 @@ TEST_F(DocumentFile, ResultsOfARunAreSavedAndReadBack) {
 TEST_F(DocumentFile, OpenNamesTheFileFirst) {
     WriteBytes(path, CrLf(kWorkedExample));
     doc.OpenDocument(path);
-    EXPECT_EQ(doc.Text(TField::CurrentFileName), path);
+    EXPECT_EQ(doc.Text(TField::FileName), path);
     EXPECT_EQ(recent.names, (Texts{path}));
-    EXPECT_EQ(doc.Text(TField::EditFa), "y");
+    EXPECT_EQ(doc.Text(TField::LeftNameMirror), "y");
     EXPECT_EQ(DataColumn(doc, 2), (Texts{"3.1", "4.9", "7.2"}));
 }
 
 TEST_F(DocumentFile, MissingFile) {
-    doc.SetText(TField::EditEqual, "a+b*x1");
-    doc.ValueListEditor1().Append("x1", "x");
-    doc.Tabelle().SetCell(1, 1, "5");
+    doc.SetText(TField::RightSide, "a+b*x1");
+    doc.Aliases().Append("x1", "x");
+    doc.Table().SetCell(1, 1, "5");
     const std::string missing = folder.File("none.rgs");
     try {
         doc.OpenDocument(missing);
@@ -148,14 +148,14 @@ TEST_F(DocumentFile, MissingFile) {
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.message(), "File not found");
     }
-    EXPECT_EQ(doc.Text(TField::Caption), "Orvane(XTQ V1.1)-" + missing);
+    EXPECT_EQ(doc.Text(TField::Title), "Orvane(XTQ V1.1)-" + missing);
     EXPECT_EQ(recent.names, (Texts{missing}));
     // Every cell inside the counts is empty, headers and row numbers included.
-    for (int row = 0; row < doc.Tabelle().RowCount(); ++row)
-        for (int col = 0; col < doc.Tabelle().ColCount(); ++col)
-            EXPECT_EQ(doc.Tabelle().Cell(col, row), "");
-    EXPECT_EQ(doc.Text(TField::EditEqual), "a+b*x1");
-    EXPECT_EQ(doc.ValueListEditor1().Count(), 1);
+    for (int row = 0; row < doc.Table().RowCount(); ++row)
+        for (int col = 0; col < doc.Table().ColCount(); ++col)
+            EXPECT_EQ(doc.Table().Cell(col, row), "");
+    EXPECT_EQ(doc.Text(TField::RightSide), "a+b*x1");
+    EXPECT_EQ(doc.Aliases().Count(), 1);
 }
 
 TEST_F(DocumentFile, MissingFolder) {
@@ -190,15 +190,15 @@ TEST_F(DocumentFile, CountLineThatIsNoInteger) {
         {{"2", "2", "x1", "x"}, "'' is not a valid integer value", 1}, // the file ends early
     };
     for (const Case& c : cases) {
-        doc.Tabelle().SetCell(1, 1, "typed");
+        doc.Table().SetCell(1, 1, "typed");
         EXPECT_EQ(OpenLines(Concat(Head(), c.tail)), c.message);
         // Everything before the line is applied; no cell has been read.
-        EXPECT_EQ(doc.Text(TField::EditFd), "Q");
-        EXPECT_EQ(doc.Text(TField::MemoResult), "result");
-        EXPECT_EQ(doc.ValueListEditor1().Count(), c.aliases);
-        EXPECT_EQ(doc.Tabelle().Cell(1, 1), "");
+        EXPECT_EQ(doc.Text(TField::LeftName), "Q");
+        EXPECT_EQ(doc.Text(TField::FittedFormula), "result");
+        EXPECT_EQ(doc.Aliases().Count(), c.aliases);
+        EXPECT_EQ(doc.Table().Cell(1, 1), "");
         // Line 5 equals the count already shown, so no rule wrote the headers again.
-        EXPECT_EQ(doc.Tabelle().Cell(1, 0), "");
+        EXPECT_EQ(doc.Table().Cell(1, 0), "");
     }
 }
 
@@ -207,38 +207,38 @@ TEST_F(DocumentFile, DataPointCountComesFromTheTableRows) {
     for (int i = 0; i < 20; ++i)
         lines.push_back("c" + std::to_string(i));
     EXPECT_EQ(OpenLines(lines), "");
-    EXPECT_EQ(doc.Text(TField::EditNuRow), "3");
-    EXPECT_EQ(doc.Tabelle().RowCount(), 4);
-    EXPECT_EQ(doc.Tabelle().Cell(4, 3), "c19");
+    EXPECT_EQ(doc.Text(TField::DataPointCount), "3");
+    EXPECT_EQ(doc.Table().RowCount(), 4);
+    EXPECT_EQ(doc.Table().Cell(4, 3), "c19");
 }
 
 TEST_F(DocumentFile, AliasCountBelowTwoMeansNoAliases) {
     for (const char* a : {"1", "0", "-5"}) {
         EXPECT_EQ(OpenLines(Concat(Head(), {a, "2", "1", "1"})), "") << a;
-        EXPECT_EQ(doc.ValueListEditor1().Count(), 0);
-        EXPECT_EQ(doc.Text(TField::EditNuRow), "0");
+        EXPECT_EQ(doc.Aliases().Count(), 0);
+        EXPECT_EQ(doc.Text(TField::DataPointCount), "0");
     }
 }
 
 TEST_F(DocumentFile, DuplicateAliasKeyStopsReading) {
-    doc.ValueListEditor1().Append("old", "o");
+    doc.Aliases().Append("old", "o");
     EXPECT_EQ(OpenLines(Concat(Head(), {"3", "2", "X1", "a", "x1", "b", "4", "5"})),
               "A key with the name of \"x1\" already exists");
-    EXPECT_EQ(doc.ValueListEditor1().Count(), 1);
-    EXPECT_EQ(doc.ValueListEditor1().Key(0), "X1");
-    EXPECT_EQ(doc.Text(TField::EditNuRow), "3"); // line 4; T1 was not reached
+    EXPECT_EQ(doc.Aliases().Count(), 1);
+    EXPECT_EQ(doc.Aliases().Key(0), "X1");
+    EXPECT_EQ(doc.Text(TField::DataPointCount), "3"); // line 4; T1 was not reached
 }
 
 TEST_F(DocumentFile, SmallCountsReadNoCell) {
-    doc.Tabelle().SetCell(2, 2, "typed");
+    doc.Table().SetCell(2, 2, "typed");
     EXPECT_EQ(OpenLines(Concat(Head(), {"1", "2", "1", "5", "cell"})), "");
-    EXPECT_EQ(doc.Tabelle().RowCount(), 1);
-    EXPECT_EQ(doc.Text(TField::EditNuRow), "0");
-    EXPECT_EQ(doc.Tabelle().Cell(1, 0), "");
+    EXPECT_EQ(doc.Table().RowCount(), 1);
+    EXPECT_EQ(doc.Text(TField::DataPointCount), "0");
+    EXPECT_EQ(doc.Table().Cell(1, 0), "");
     EXPECT_EQ(OpenLines(Concat(Head(), {"1", "2", "3", "1", "cell"})), "");
-    EXPECT_EQ(doc.Tabelle().RowCount(), 3);
+    EXPECT_EQ(doc.Table().RowCount(), 3);
     EXPECT_EQ(DataColumn(doc, 0), (Texts{"1", "2"})); // the row count rule wrote them
-    EXPECT_EQ(doc.Tabelle().Cell(2, 2), "");
+    EXPECT_EQ(doc.Table().Cell(2, 2), "");
 }
 
 TEST_F(DocumentFile, CellsBeyondTheCountsStayHidden) {
@@ -247,20 +247,20 @@ TEST_F(DocumentFile, CellsBeyondTheCountsStayHidden) {
     for (const char* cell : {"", "X1", "Y", "F", "E", "h0", "1", "2", "3", "4", "5", "h1"})
         lines.push_back(cell);
     EXPECT_EQ(OpenLines(lines), "");
-    EXPECT_EQ(doc.Tabelle().ColCount(), 5);
-    EXPECT_EQ(doc.Tabelle().Cell(5, 1), "h1");
-    doc.SetText(TField::EditNuCol, "2");
-    EXPECT_EQ(doc.Tabelle().Cell(5, 1), "h1");
+    EXPECT_EQ(doc.Table().ColCount(), 5);
+    EXPECT_EQ(doc.Table().Cell(5, 1), "h1");
+    doc.SetText(TField::VariableCount, "2");
+    EXPECT_EQ(doc.Table().Cell(5, 1), "h1");
 }
 
 TEST_F(DocumentFile, HiddenRowsSurviveOpeningASmallerDocument) {
-    doc.SetText(TField::EditNuRow, "10");
+    doc.SetText(TField::DataPointCount, "10");
     for (int row = 1; row <= 10; ++row)
-        doc.Tabelle().SetCell(1, row, "v" + std::to_string(row));
-    doc.SetText(TField::EditNuRow, "5");
+        doc.Table().SetCell(1, row, "v" + std::to_string(row));
+    doc.SetText(TField::DataPointCount, "5");
     WriteBytes(path, CrLf(kWorkedExample));
     doc.OpenDocument(path);
-    doc.SetText(TField::EditNuRow, "10");
+    doc.SetText(TField::DataPointCount, "10");
     EXPECT_EQ(DataColumn(doc, 1), (Texts{"1", "2", "3", "", "", "v6", "v7", "v8", "v9", "v10"}));
 }
 
@@ -269,8 +269,8 @@ TEST_F(DocumentFile, LongMemoLineIsReadWhole) {
     Texts lines = kWorkedExample;
     lines[8] = memo;
     EXPECT_EQ(OpenLines(lines), "");
-    EXPECT_EQ(doc.Text(TField::MemoCoefs), memo);
-    EXPECT_EQ(doc.Text(TField::MemoResult), "");
+    EXPECT_EQ(doc.Text(TField::Coefficients), memo);
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "");
 }
 
 TEST_F(DocumentFile, BareLineFeedsAreAccepted) {
@@ -292,7 +292,7 @@ TEST_F(DocumentFile, BytesThatAreNoGbkComeBackUnchanged) {
     lines[23] = "3\x81\x7F";
     WriteBytes(path, CrLf(lines));
     doc.OpenDocument(path);
-    EXPECT_EQ(doc.Text(TField::MemoResult),
+    EXPECT_EQ(doc.Text(TField::FittedFormula),
               GbkToUtf8("\xB1\xE4") + GbkToUtf8("\xC1\xBF") + "€" + GbkToUtf8("\xFE"));
     const std::string copy = folder.File("copy.rgs");
     doc.SaveDocumentAs(copy);
@@ -303,7 +303,7 @@ TEST_F(DocumentFile, CharacterOutsideGbkFailsTheSave) {
     TypeWorkedExample(doc);
     doc.SaveDocumentAs(path);
     const std::string before = ReadBytes(path);
-    doc.ValueListEditor1().SetValue(0, "x😀");
+    doc.Aliases().SetValue(0, "x😀");
     try {
         doc.SaveDocument();
         FAIL();
@@ -327,26 +327,26 @@ TEST_F(DocumentFile, CountsBeyondTheMaximumStopOpen) {
         {Concat(Head(), {"1", "2", "2", "105"}), "105", 2},
     };
     for (const Case& c : cases) {
-        doc.SetText(TField::EditNuRow, "2");
+        doc.SetText(TField::DataPointCount, "2");
         const std::string message = OpenLines(c.lines);
         EXPECT_NE(message.find(c.named), std::string::npos) << message;
-        EXPECT_EQ(doc.Tabelle().RowCount(), c.rows) << c.named;
-        EXPECT_EQ(doc.Tabelle().Cell(0, 0), ""); // no cell read
+        EXPECT_EQ(doc.Table().RowCount(), c.rows) << c.named;
+        EXPECT_EQ(doc.Table().Cell(0, 0), ""); // no cell read
     }
     Texts lines = Head();
     lines[4] = "101"; // variable count
     EXPECT_NE(OpenLines(lines).find("101"), std::string::npos);
-    EXPECT_EQ(doc.Tabelle().ColCount(), 5);
+    EXPECT_EQ(doc.Table().ColCount(), 5);
 }
 
 TEST_F(DocumentFile, CountsClaimingMoreLinesReadWhatTheFileHolds) {
     EXPECT_EQ(OpenLines(Concat(Head(), {"1", "2", "1000001", "104", "", "X1"})), "");
-    EXPECT_EQ(doc.Tabelle().RowCount(), 1'000'001);
-    EXPECT_EQ(doc.Tabelle().Cell(1, 0), "X1");
-    EXPECT_EQ(doc.Tabelle().Cell(2, 0), ""); // not in the file: as Open emptied it
+    EXPECT_EQ(doc.Table().RowCount(), 1'000'001);
+    EXPECT_EQ(doc.Table().Cell(1, 0), "X1");
+    EXPECT_EQ(doc.Table().Cell(2, 0), ""); // not in the file: as Open emptied it
     // Only the row numbers of the count rule are stored, nothing for the
     // 104 million cell lines the file does not hold.
-    EXPECT_LT(doc.Tabelle().CellMemoryBytes(), 64u * 1024 * 1024);
+    EXPECT_LT(doc.Table().CellMemoryBytes(), 64u * 1024 * 1024);
 }
 
 TEST_F(DocumentFile, SaveAsMakesThePathCurrent) {
@@ -354,8 +354,8 @@ TEST_F(DocumentFile, SaveAsMakesThePathCurrent) {
     EXPECT_TRUE(doc.SaveNeedsPath());
     doc.SaveDocumentAs(path);
     EXPECT_FALSE(doc.SaveNeedsPath());
-    EXPECT_EQ(doc.Text(TField::CurrentFileName), path);
-    EXPECT_EQ(doc.Text(TField::Caption), "Orvane(XTQ V1.1)-" + path);
+    EXPECT_EQ(doc.Text(TField::FileName), path);
+    EXPECT_EQ(doc.Text(TField::Title), "Orvane(XTQ V1.1)-" + path);
     EXPECT_EQ(recent.names, (Texts{path}));
 }
 
@@ -367,8 +367,8 @@ TEST_F(DocumentFile, FailedSaveAsChangesNothing) {
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.message(), "Invalid filename");
     }
-    EXPECT_EQ(doc.Text(TField::CurrentFileName), "");
-    EXPECT_EQ(doc.Text(TField::Caption), "Orvane(XTQ V1.1)-空白");
+    EXPECT_EQ(doc.Text(TField::FileName), "");
+    EXPECT_EQ(doc.Text(TField::Title), "Orvane(XTQ V1.1)-空白");
     EXPECT_TRUE(recent.names.empty());
     EXPECT_THROW(doc.SaveDocument(), EInOutError); // no name yet
 }
@@ -406,9 +406,9 @@ TEST_F(FullDisk, SaveThatFailsHalfWayKeepsTheOldFile) {
     TypeWorkedExample(doc);
     doc.SaveDocumentAs(file);
     const std::string before = ReadBytes(file);
-    doc.SetText(TField::EditNuRow, "20000"); // far more than 64 KiB of lines
+    doc.SetText(TField::DataPointCount, "20000"); // far more than 64 KiB of lines
     for (int row = 1; row <= 20000; ++row)
-        doc.Tabelle().SetCell(1, row, "1.2345");
+        doc.Table().SetCell(1, row, "1.2345");
     try {
         doc.SaveDocument();
         FAIL();
@@ -424,7 +424,7 @@ TEST_F(FullDisk, ReadOnlyFileSystemRefusesAccess) {
     TypeWorkedExample(doc);
     doc.SaveDocumentAs(file);
     ASSERT_EQ(mount("tmpfs", mountPoint.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
-    doc.SetText(TField::EditEqual, "a");
+    doc.SetText(TField::RightSide, "a");
     try {
         doc.SaveDocument();
         FAIL();
@@ -463,14 +463,14 @@ protected:
 
 // Types, regresses, saves and reads back a document; returns the file's bytes.
 std::string RunAndSave(TRegressDocument& doc, const std::string& path) {
-    doc.SetText(TField::EditEqual, "a+b*x1");
+    doc.SetText(TField::RightSide, "a+b*x1");
     TypeData(doc, 1, {{"0.5", "1.25"}, {"1.5", "2.75"}, {"2.5", "4.5"}});
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Done);
     doc.SaveDocumentAs(path);
     TRegressDocument read;
     read.OpenDocument(path);
-    for (TField field :
-         {TField::LabelR, TField::Labelem, TField::Labelea, TField::MemoCoefs, TField::MemoResult})
+    for (TField field : {TField::Correlation, TField::MaxError, TField::MeanError,
+                         TField::Coefficients, TField::FittedFormula})
         EXPECT_EQ(read.Text(field), doc.Text(field));
     return ReadBytes(path);
 }
@@ -488,8 +488,8 @@ TEST_F(CommaLocale, RegressAndFileTextsUseThePoint) {
     EXPECT_EQ(DataColumn(doc, 3),
               (Texts{"1.20833333333333", "2.83333333333333", "4.45833333333333"}));
     EXPECT_EQ(DataColumn(doc, 4), (Texts{"-3.333333", "3.030303", "-0.925926"}));
-    EXPECT_EQ(doc.Text(TField::LabelR), "0.999015");
-    EXPECT_EQ(doc.Text(TField::MemoResult), "Y=0.395833333333333+1.625.x1");
+    EXPECT_EQ(doc.Text(TField::Correlation), "0.999015");
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=0.395833333333333+1.625.x1");
 }
 
 // Records what the commands report; `during` runs inside ProgressBegin.
@@ -511,11 +511,11 @@ TEST_F(DocumentFile, LongCommandsReportRisingPositionsUpToAHundred) {
     // times on the way. With no interval every rise is reported; positions
     // only rise, so there are at most 100 of them.
     TRegressDocument source;
-    source.SetText(TField::EditEqual, "a+b*x1");
-    source.SetText(TField::EditNuRow, "40000");
+    source.SetText(TField::RightSide, "a+b*x1");
+    source.SetText(TField::DataPointCount, "40000");
     for (int row = 1; row <= 40000; ++row) {
-        source.Tabelle().SetCell(1, row, std::to_string(row));
-        source.Tabelle().SetCell(2, row, std::to_string(2 * row + row % 3));
+        source.Table().SetCell(1, row, std::to_string(row));
+        source.Table().SetCell(2, row, std::to_string(2 * row + row % 3));
     }
     source.WriteDocument(path);
 
@@ -523,7 +523,7 @@ TEST_F(DocumentFile, LongCommandsReportRisingPositionsUpToAHundred) {
     doc.SetProgress(&log, std::chrono::steady_clock::duration::zero());
     const std::function<void()> commands[] = {
         [&] { doc.OpenDocument(path); },
-        [&] { EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done); },
+        [&] { EXPECT_EQ(doc.Regress(), TRegressOutcome::Done); },
         [&] { doc.SaveDocumentAs(folder.File("saved.rgs")); },
         [&] { doc.SaveDocument(); },
     };
@@ -541,13 +541,13 @@ TEST_F(DocumentFile, LongCommandsReportRisingPositionsUpToAHundred) {
         EXPECT_EQ(log.positions.back(), 100);
         EXPECT_FALSE(doc.Busy());
     }
-    EXPECT_EQ(doc.Tabelle().Cell(2, 40000), "80001");
+    EXPECT_EQ(doc.Table().Cell(2, 40000), "80001");
 
     // With the usual interval a small document reports no position at all.
     log = TProgressLog{};
     doc.SetProgress(&log);
     TypeWorkedExample(doc);
-    doc.SBRegressClick();
+    doc.Regress();
     EXPECT_EQ(log.begins, 1);
     EXPECT_EQ(log.ends, 1);
     EXPECT_TRUE(log.positions.empty());
@@ -566,8 +566,8 @@ TEST_F(DocumentFile, NoSecondCommandWhileOneRuns) {
         const std::function<void()> others[] = {
             [&] { doc.OpenDocument(path); },
             [&] { doc.ReadDocument(path); },
-            [&] { doc.SBRegressClick(); },
-            [&] { doc.BitBtnSaveClick(); },
+            [&] { doc.Regress(); },
+            [&] { doc.ApplyDefinition(); },
             [&] { doc.SaveDocument(); },
             [&] { doc.SaveDocumentAs(folder.File("other.rgs")); },
             [&] { doc.WriteDocument(folder.File("other.rgs")); },
@@ -582,11 +582,11 @@ TEST_F(DocumentFile, NoSecondCommandWhileOneRuns) {
             }
         }
     };
-    doc.SBRegressClick();
+    doc.Regress();
     EXPECT_EQ(refused, 8);
     EXPECT_FALSE(std::filesystem::exists(folder.File("other.rgs")));
-    EXPECT_EQ(doc.Text(TField::CurrentFileName), path);
-    EXPECT_EQ(doc.Tabelle().Cell(2, 1), "3.1"); // not emptied by a refused Open or New
+    EXPECT_EQ(doc.Text(TField::FileName), path);
+    EXPECT_EQ(doc.Table().Cell(2, 1), "3.1"); // not emptied by a refused Open or New
     EXPECT_EQ(recent.names.size(), recentBefore);
 
     // A command that fails ends its progress and frees the document.
@@ -597,7 +597,7 @@ TEST_F(DocumentFile, NoSecondCommandWhileOneRuns) {
     EXPECT_FALSE(doc.Busy());
     doc.OpenDocument(path);
     EXPECT_EQ(ReadBytes(path), saved);
-    EXPECT_EQ(doc.Tabelle().Cell(2, 3), "7.2");
+    EXPECT_EQ(doc.Table().Cell(2, 3), "7.2");
 }
 
 } // namespace

@@ -25,84 +25,84 @@ protected:
 
     void Define(const char* right,
                 std::initializer_list<std::pair<const char*, const char*>> aliases = {}) {
-        doc.SetText(TField::EditEqual, right);
+        doc.SetText(TField::RightSide, right);
         for (const auto& [key, value] : aliases)
-            doc.ValueListEditor1().Append(key, value);
+            doc.Aliases().Append(key, value);
     }
-    int FittedCol() const { return doc.Tabelle().ColCount() - 2; }
-    int ErrorCol() const { return doc.Tabelle().ColCount() - 1; }
+    int FittedCol() const { return doc.Table().ColCount() - 2; }
+    int ErrorCol() const { return doc.Table().ColCount() - 1; }
 };
 
 TEST_F(RegressRun, StraightLineThroughThreePoints) {
     Define("a+b*x1", {{"x1", "x"}});
     TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Done);
     EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
     EXPECT_EQ(DataColumn(doc, 4), (Texts{"0.000000", "0.000000", "0.000000"}));
-    EXPECT_EQ(doc.Text(TField::LabelR), "1.000000");
-    EXPECT_EQ(doc.Text(TField::Labelem), "0.000000");
-    EXPECT_EQ(doc.Text(TField::Labelea), "0.000000");
-    EXPECT_EQ(doc.Text(TField::MemoCoefs),
+    EXPECT_EQ(doc.Text(TField::Correlation), "1.000000");
+    EXPECT_EQ(doc.Text(TField::MaxError), "0.000000");
+    EXPECT_EQ(doc.Text(TField::MeanError), "0.000000");
+    EXPECT_EQ(doc.Text(TField::Coefficients),
               "a=1" + std::string(24, ' ') + "b=2" + std::string(24, ' '));
-    EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x");
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), "");
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=1+2.x");
+    EXPECT_EQ(doc.Text(TField::StatusMessage), "");
 }
 
 TEST_F(RegressRun, PerRowErrorsAndTheirStatistics) {
     // A lone constant fits the mean: 3 for the measured values 4 and 2.
     Define("a");
     TypeData(doc, 0, {{"4"}, {"2"}});
-    doc.SetText(TField::EditFd, "Z");
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    doc.SetText(TField::LeftName, "Z");
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
     EXPECT_EQ(DataColumn(doc, FittedCol()), (Texts{"3", "3"}));
     EXPECT_EQ(DataColumn(doc, ErrorCol()), (Texts{"-25.000000", "50.000000"}));
-    EXPECT_EQ(doc.Text(TField::Labelem), "50.000000");
-    EXPECT_EQ(doc.Text(TField::Labelea), "37.500000");
-    EXPECT_EQ(doc.Text(TField::LabelR), "0.000000"); // the fitted values do not vary
-    EXPECT_EQ(doc.Text(TField::MemoResult), "Z=3");
+    EXPECT_EQ(doc.Text(TField::MaxError), "50.000000");
+    EXPECT_EQ(doc.Text(TField::MeanError), "37.500000");
+    EXPECT_EQ(doc.Text(TField::Correlation), "0.000000"); // the fitted values do not vary
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Z=3");
 }
 
 TEST_F(RegressRun, MeasuredZeroShowsADashAndStillCountsInTheMean) {
     Define("a");
     TypeData(doc, 0, {{"4"}, {"0"}, {"2"}});
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
     EXPECT_EQ(DataColumn(doc, FittedCol()), (Texts{"2", "2", "2"}));
     EXPECT_EQ(DataColumn(doc, ErrorCol()), (Texts{"-50.000000", "-", "0.000000"}));
-    EXPECT_EQ(doc.Text(TField::Labelem), "50.000000");
-    EXPECT_EQ(doc.Text(TField::Labelea), "16.666670"); // 50 / 3 in double, seven digits
+    EXPECT_EQ(doc.Text(TField::MaxError), "50.000000");
+    EXPECT_EQ(doc.Text(TField::MeanError), "16.666670"); // 50 / 3 in double, seven digits
 }
 
 TEST_F(RegressRun, ValueThatIsNoNumberStopsTheRun) {
     Define("a+b*x1");
     TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
-    doc.Tabelle().SetCol(1);
-    doc.Tabelle().SetRow(1);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
+    doc.Table().SetCol(1);
+    doc.Table().SetRow(1);
     for (const char* bad : {"seven", "", "7,0", "1 000", "\t7"}) {
-        doc.Tabelle().SetCell(2, 3, bad);
-        EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData) << bad;
-        EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：3");
-        EXPECT_EQ(doc.Tabelle().Col(), 2);
-        EXPECT_EQ(doc.Tabelle().Row(), 3);
+        doc.Table().SetCell(2, 3, bad);
+        EXPECT_EQ(doc.Regress(), TRegressOutcome::IncompleteData) << bad;
+        EXPECT_EQ(doc.Text(TField::StatusMessage), "数据不完整。数据点：3");
+        EXPECT_EQ(doc.Table().Col(), 2);
+        EXPECT_EQ(doc.Table().Row(), 3);
         // The results of the run before stay.
         EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
-        EXPECT_EQ(doc.Text(TField::LabelR), "1.000000");
-        EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x1");
+        EXPECT_EQ(doc.Text(TField::Correlation), "1.000000");
+        EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=1+2.x1");
     }
     // A later good run does not clear the message.
-    doc.Tabelle().SetCell(2, 3, " 7 ");
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：3");
+    doc.Table().SetCell(2, 3, " 7 ");
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Text(TField::StatusMessage), "数据不完整。数据点：3");
 }
 
 TEST_F(RegressRun, NoDataPoints) {
     Define("a+b*x1");
-    doc.SetText(TField::EditNuRow, "0");
-    doc.SetText(TField::LabelR, "kept");
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：1");
-    EXPECT_EQ(doc.Text(TField::LabelR), "kept");
-    EXPECT_EQ(doc.Text(TField::MemoResult), "");
+    doc.SetText(TField::DataPointCount, "0");
+    doc.SetText(TField::Correlation, "kept");
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::IncompleteData);
+    EXPECT_EQ(doc.Text(TField::StatusMessage), "数据不完整。数据点：1");
+    EXPECT_EQ(doc.Text(TField::Correlation), "kept");
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "");
 }
 
 TEST_F(RegressRun, SingularSystemSaysSo) {
@@ -110,53 +110,53 @@ TEST_F(RegressRun, SingularSystemSaysSo) {
     // x1 never varies, so its constant cannot be told from the lone one (four
     // rows keep the elimination exact).
     TypeData(doc, 1, {{"2", "1"}, {"2", "0"}, {"2", "3"}, {"2", "4"}});
-    doc.SetText(TField::MemoCoefs, "old");
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Singular);
-    EXPECT_EQ(doc.Text(TField::MemoResult), "");
-    EXPECT_EQ(doc.Text(TField::MemoCoefs), "");
+    doc.SetText(TField::Coefficients, "old");
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Singular);
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "");
+    EXPECT_EQ(doc.Text(TField::Coefficients), "");
     EXPECT_EQ(DataColumn(doc, 3), (Texts{"0", "0", "0", "0"}));
     EXPECT_EQ(DataColumn(doc, 4), (Texts{"-100.000000", "-", "-100.000000", "-100.000000"}));
-    EXPECT_EQ(doc.Text(TField::Labelem), "100.000000");
-    EXPECT_EQ(doc.Text(TField::Labelea), "75.000000");
-    EXPECT_EQ(doc.Text(TField::LabelR), "0.000000");
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), kSingularFitMessage);
+    EXPECT_EQ(doc.Text(TField::MaxError), "100.000000");
+    EXPECT_EQ(doc.Text(TField::MeanError), "75.000000");
+    EXPECT_EQ(doc.Text(TField::Correlation), "0.000000");
+    EXPECT_EQ(doc.Text(TField::StatusMessage), kSingularFitMessage);
     // A good run afterwards takes the message back.
-    doc.Tabelle().SetCell(1, 1, "1");
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), "");
+    doc.Table().SetCell(1, 1, "1");
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Done);
+    EXPECT_EQ(doc.Text(TField::StatusMessage), "");
 }
 
 TEST_F(RegressRun, TooFewPointsAreSingularToo) {
     Define("a+b*x1");
     TypeData(doc, 1, {{"1", "5"}});
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::Singular);
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::Singular);
 }
 
 TEST_F(RegressRun, FormulaErrorPropagatesAndChangesNoResult) {
     Define("a+b*x1");
     TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"3", "7"}});
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
-    doc.SetText(TField::EditEqual, "a+b*q1");
-    EXPECT_THROW(doc.SBRegressClick(), EMathParserError);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
+    doc.SetText(TField::RightSide, "a+b*q1");
+    EXPECT_THROW(doc.Regress(), EMathParserError);
     EXPECT_EQ(DataColumn(doc, 3), (Texts{"3", "5", "7"}));
-    EXPECT_EQ(doc.Text(TField::MemoResult), "Y=1+2.x1");
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=1+2.x1");
 }
 
 TEST_F(RegressRun, DisplayFormIsTextual) {
     Define("a+b*x1", {{"x1", "x"}, {"y`", "w"}});
     TypeData(doc, 1, {{"1", "2.5"}, {"2", "3"}, {"3", "3.5"}});
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
     // The alias row for Y` replaces it before the left-side name does; the
     // decimal point and the multiplication sign both show as ".".
-    EXPECT_EQ(doc.Text(TField::MemoResult), "w=2+0.5.x");
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "w=2+0.5.x");
 }
 
 TEST_F(RegressRun, HeaderRowWithoutMeasuredColumnStopsBeforeWriting) {
     Define("a+b*x1");
     TypeData(doc, 1, {{"1", "3"}, {"2", "5"}});
-    doc.Tabelle().SetCell(2, 0, "X2"); // as a hand-made file could hold it
-    EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
-    EXPECT_EQ(doc.Text(TField::StatusPanel0), kNoMeasuredColumnMessage);
+    doc.Table().SetCell(2, 0, "X2"); // as a hand-made file could hold it
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::IncompleteData);
+    EXPECT_EQ(doc.Text(TField::StatusMessage), kNoMeasuredColumnMessage);
     EXPECT_EQ(DataColumn(doc, 3), (Texts{"", ""}));
 }
 
@@ -211,39 +211,39 @@ TEST_F(RegressRun, LargeTablesGiveEveryRowItsOwnResults) {
     // rows in order. Y = 0 in row 7 shows the dash.
     constexpr int kRows = 50'001;
     Define("a+b*x1+c*x1^2");
-    doc.SetText(TField::EditNuRow, std::to_string(kRows));
+    doc.SetText(TField::DataPointCount, std::to_string(kRows));
     TMatrix data(2, TVector(kRows));
     for (int row = 1; row <= kRows; ++row) {
         const std::string x = std::to_string(row % 997) + "." + std::to_string(row % 7);
         const std::string y = row == 7 ? "0" : std::to_string((row * 7919) % 10007 + 1);
-        doc.Tabelle().SetCell(1, row, x);
-        doc.Tabelle().SetCell(2, row, y);
+        doc.Table().SetCell(1, row, x);
+        doc.Table().SetCell(2, row, y);
         TryCellToExtended(x, data[0][row - 1]);
         TryCellToExtended(y, data[1][row - 1]);
     }
-    ASSERT_EQ(doc.SBRegressClick(), TRegressOutcome::Done);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
     const TVector fitted = EvaluateFormula(FitFormula("a+b*x1+c*x1^2", data), data);
     double maximum = 0;
     double mean = 0;
     for (int row = 1; row <= kRows; ++row) {
         const Extended y = data[1][row - 1];
         const Extended f = fitted[row - 1];
-        ASSERT_EQ(doc.Tabelle().Cell(3, row), GeneralNumberText(f)) << row;
+        ASSERT_EQ(doc.Table().Cell(3, row), GeneralNumberText(f)) << row;
         const double e = y != 0 ? static_cast<double>((f - y) * 100 / y) : 0;
-        ASSERT_EQ(doc.Tabelle().Cell(4, row), y != 0 ? FixedNumberText(e) : "-") << row;
+        ASSERT_EQ(doc.Table().Cell(4, row), y != 0 ? FixedNumberText(e) : "-") << row;
         maximum = std::max(maximum, std::fabs(e));
         mean = mean + std::fabs(e) / kRows;
     }
-    EXPECT_EQ(doc.Text(TField::Labelem), FixedNumberText(maximum));
-    EXPECT_EQ(doc.Text(TField::Labelea), FixedNumberText(mean));
+    EXPECT_EQ(doc.Text(TField::MaxError), FixedNumberText(maximum));
+    EXPECT_EQ(doc.Text(TField::MeanError), FixedNumberText(mean));
 
     // The first cell that is not a number, wherever the parts begin.
     for (const int row : {kRows, kRows / 2 + 1, kRows / 2, 2}) {
-        doc.Tabelle().SetCell(2, row, "n/a");
-        EXPECT_EQ(doc.SBRegressClick(), TRegressOutcome::IncompleteData);
-        EXPECT_EQ(doc.Text(TField::StatusPanel0), "数据不完整。数据点：" + std::to_string(row));
-        EXPECT_EQ(doc.Tabelle().Row(), row);
-        EXPECT_EQ(doc.Tabelle().Col(), 2);
+        doc.Table().SetCell(2, row, "n/a");
+        EXPECT_EQ(doc.Regress(), TRegressOutcome::IncompleteData);
+        EXPECT_EQ(doc.Text(TField::StatusMessage), "数据不完整。数据点：" + std::to_string(row));
+        EXPECT_EQ(doc.Table().Row(), row);
+        EXPECT_EQ(doc.Table().Col(), 2);
     }
 }
 

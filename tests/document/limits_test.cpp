@@ -3,10 +3,10 @@
 // clear message or in the correct result, in a child process whose address
 // space is limited to 1 GiB (docs/reliability.md has the times and memory).
 
+#include "core/IntegerText.h"
 #include "document/Document.h"
 #include "formula/FormulaParser.h"
 #include "regression/FormulaSplit.h"
-#include "storage/IntegerText.h"
 #include "tests/document/DocumentTesting.h"
 #include "tests/storage/ChildProcess.h"
 #include "tests/storage/TempFolder.h"
@@ -82,8 +82,8 @@ TEST(Limits, FormulaOfTenMegabytesIsRefusedWithItsMessage) {
     EXPECT_EQ(InLimitedChild([] {
                   TRegressDocument doc;
                   TypeLine(doc);
-                  doc.SetText(TField::EditEqual, ManyTerms(kTenMegabytes));
-                  doc.BitBtnSaveClick();
+                  doc.SetText(TField::RightSide, ManyTerms(kTenMegabytes));
+                  doc.ApplyDefinition();
                   return std::string("regressed");
               }),
               std::string("EExpressionTooComplex: ") + kTooManyTermsMessage);
@@ -93,8 +93,8 @@ TEST(Limits, FormulaOfTenMegabytesIsRefusedWithItsMessage) {
                   std::string term = "b*(x1";
                   while (term.size() < kTenMegabytes)
                       term += "+x1";
-                  doc.SetText(TField::EditEqual, "a+" + term + ")");
-                  doc.SBRegressClick();
+                  doc.SetText(TField::RightSide, "a+" + term + ")");
+                  doc.Regress();
                   return std::string("regressed");
               }),
               "EExpressionTooComplex: Expression is too complex");
@@ -106,11 +106,11 @@ TEST(Limits, FormulaOfTenMegabytesIsSavedAndOpenedWhole) {
                   const std::string path = folder.File("big.rgs");
                   const std::string formula = ManyTerms(kTenMegabytes);
                   TRegressDocument doc;
-                  doc.SetText(TField::EditEqual, formula);
+                  doc.SetText(TField::RightSide, formula);
                   doc.WriteDocument(path);
                   TRegressDocument read;
                   read.ReadDocument(path);
-                  return std::string(read.Text(TField::EditEqual) == formula ? "same" : "differs");
+                  return std::string(read.Text(TField::RightSide) == formula ? "same" : "differs");
               }),
               "same");
 }
@@ -137,7 +137,7 @@ TEST(Limits, DocumentClaimingABillionRowsEndsInItsMessage) {
             WriteBytes(path, bytes);
             TRegressDocument doc;
             doc.ReadDocument(path);
-            return "opened with " + std::to_string(doc.Tabelle().RowCount()) + " rows";
+            return "opened with " + std::to_string(doc.Table().RowCount()) + " rows";
         });
     };
     const std::vector<std::string> head = {"Y", "a+b*x1", "a+b.x1", "3", "1", "", "", "", "", ""};
@@ -187,12 +187,12 @@ TEST(Limits, CellOfOneMegabyte) {
         EXPECT_EQ(InLimitedChild([&c] {
                       TRegressDocument doc;
                       TypeLine(doc);
-                      doc.Tabelle().SetCell(1, 2, c.cell);
-                      doc.SetText(TField::EditEqual, "a+b*x1");
-                      const TRegressOutcome outcome = doc.SBRegressClick();
+                      doc.Table().SetCell(1, 2, c.cell);
+                      doc.SetText(TField::RightSide, "a+b*x1");
+                      const TRegressOutcome outcome = doc.Regress();
                       if (outcome == TRegressOutcome::IncompleteData)
-                          return "IncompleteData " + doc.Text(TField::StatusPanel0);
-                      return "Done " + doc.Text(TField::LabelR);
+                          return "IncompleteData " + doc.Text(TField::StatusMessage);
+                      return "Done " + doc.Text(TField::Correlation);
                   }),
                   c.outcome)
             << c.cell.substr(0, 20);
@@ -202,15 +202,15 @@ TEST(Limits, CellOfOneMegabyte) {
                   TempFolder folder;
                   const std::string path = folder.File("cell.rgs");
                   TRegressDocument doc;
-                  doc.Tabelle().SetCell(1, 1, digits);
-                  doc.Tabelle().SetCell(1, 0, "X1" + digits);
-                  doc.ValueListEditor1().Append("x1", "x");
+                  doc.Table().SetCell(1, 1, digits);
+                  doc.Table().SetCell(1, 0, "X1" + digits);
+                  doc.Aliases().Append("x1", "x");
                   doc.WriteDocument(path);
                   TRegressDocument read;
                   read.ReadDocument(path);
-                  const bool same = read.Tabelle().Cell(1, 1) == digits &&
+                  const bool same = read.Table().Cell(1, 1) == digits &&
                                     read.DisplayText(1, 0) == "x" + digits &&
-                                    read.Tabelle().Cell(1, 0) == "X1" + digits;
+                                    read.Table().Cell(1, 0) == "X1" + digits;
                   return std::string(same ? "same" : "differs");
               }),
               "same");
@@ -222,17 +222,17 @@ TEST(Limits, TenThousandAliases) {
                   const std::string path = folder.File("aliases.rgs");
                   TRegressDocument doc;
                   TypeLine(doc);
-                  doc.SetText(TField::EditEqual, "a+b*x1");
+                  doc.SetText(TField::RightSide, "a+b*x1");
                   for (int i = 1; i < kMaxAliasRows; ++i)
-                      doc.ValueListEditor1().Append("k" + std::to_string(i), "v");
-                  doc.ValueListEditor1().Append("x1", "温度");
+                      doc.Aliases().Append("k" + std::to_string(i), "v");
+                  doc.Aliases().Append("x1", "温度");
                   doc.WriteDocument(path);
                   TRegressDocument read;
                   read.ReadDocument(path);
-                  read.BitBtnSaveClick();
-                  return std::to_string(read.ValueListEditor1().Count()) + " " +
-                         read.Text(TField::EditAeq) + " " + read.Text(TField::MemoResult) + " " +
-                         read.DisplayText(1, 0);
+                  read.ApplyDefinition();
+                  return std::to_string(read.Aliases().Count()) + " " +
+                         read.Text(TField::DisplayedFormula) + " " +
+                         read.Text(TField::FittedFormula) + " " + read.DisplayText(1, 0);
               }),
               "10000 a+b.温度 Y=1+2.温度 温度");
     // One more is refused with its message, and a file holding more stops
@@ -249,8 +249,8 @@ TEST(Limits, TenThousandAliases) {
                   try {
                       doc.ReadDocument(path);
                   } catch (const Exception& e) {
-                      return std::to_string(doc.ValueListEditor1().Count()) + " " + e.className() +
-                             ": " + e.what();
+                      return std::to_string(doc.Aliases().Count()) + " " + e.className() + ": " +
+                             e.what();
                   }
                   return std::string("read");
               }),

@@ -3,7 +3,7 @@
 // reports, so that a limit set there (memory, user) or a crash stays in the
 // child.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <exception>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "storage/DocumentFile.h"
 
+#include "core/IntegerText.h"
 #include "storage/GbkCodec.h"
 #include "storage/InOutError.h"
-#include "storage/IntegerText.h"
 #include "tests/storage/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -5,11 +5,12 @@
 // either the old one or the new one, whole, and every failure is a clear
 // message that leaves the program's data as it was, so that trying again works.
 
+#include "core/IntegerText.h"
 #include "document/Document.h"
-#include "storage/FormulaLibrary.h"
+#include "document/FormulaLibrary.h"
+#include "document/RecentFiles.h"
+#include "storage/FormulaLibraryFile.h"
 #include "storage/InOutError.h"
-#include "storage/IntegerText.h"
-#include "storage/RecentFiles.h"
 #include "storage/TextFile.h"
 #include "tests/storage/ChildProcess.h"
 #include "tests/storage/TempFolder.h"
@@ -43,15 +44,15 @@ namespace fs = std::filesystem;
 // A document of one variable with `rows` data points, its aliases and the
 // results of a run, GBK text included.
 void FillDocument(TRegressDocument& doc, int rows, const std::string& formula) {
-    doc.SetText(TField::EditFd, "产量");
-    doc.SetText(TField::EditEqual, formula);
-    doc.SetText(TField::EditNuRow, std::to_string(rows));
+    doc.SetText(TField::LeftName, "产量");
+    doc.SetText(TField::RightSide, formula);
+    doc.SetText(TField::DataPointCount, std::to_string(rows));
     for (int row = 1; row <= rows; ++row) {
-        doc.Tabelle().SetCell(1, row, std::to_string(row));
-        doc.Tabelle().SetCell(2, row, std::to_string(2 * row + 1) + ".25");
+        doc.Table().SetCell(1, row, std::to_string(row));
+        doc.Table().SetCell(2, row, std::to_string(2 * row + 1) + ".25");
     }
-    doc.ValueListEditor1().Append("x1", "温度");
-    doc.BitBtnSaveClick();
+    doc.Aliases().Append("x1", "温度");
+    doc.ApplyDefinition();
 }
 
 std::vector<TFormulaRecord> LibraryRecords(int count, const std::string& fx) {
@@ -100,12 +101,12 @@ struct TSavers {
     }
 
     std::vector<TSaver> All() {
-        const std::string equal = document.Text(TField::EditEqual);
+        const std::string equal = document.Text(TField::RightSide);
         const int records = library.RecordCount();
         const std::vector<TRecentEntry> entries = recent.Entries();
         return {
             {"document", [this](const std::string& path) { document.WriteDocument(path); },
-             [this, equal] { return document.Text(TField::EditEqual) == equal; }, IoMessage},
+             [this, equal] { return document.Text(TField::RightSide) == equal; }, IoMessage},
             {"formula library", [this](const std::string& path) { library.SaveToFile(path); },
              [this, records] { return library.RecordCount() == records; }, LibraryMessage},
             {"options file",
@@ -365,7 +366,7 @@ TEST(KilledSave, TheFileIsTheOldOrTheNewOneWhole) {
         if (std::string(kind.name) == "document") {
             TRegressDocument read;
             read.ReadDocument(path.string());
-            EXPECT_EQ(read.Text(TField::EditEqual), documents[onDisk].Text(TField::EditEqual));
+            EXPECT_EQ(read.Text(TField::RightSide), documents[onDisk].Text(TField::RightSide));
         } else {
             TFormulaLibrary read;
             read.LoadFromFile(path.string());
@@ -401,11 +402,13 @@ TEST(TruncatedFiles, DocumentCutAtEveryByteGivesWhatWasReadOrAClearError) {
     const std::vector<size_t> ends = LineEnds(bytes);
     // Line numbers (1-based) of the items: 10 texts, the alias count and the
     // unused integer, one alias pair, the two table counts, then the cells.
-    const TField fields[] = {
-        TField::EditFd, TField::EditEqual, TField::EditAeq, TField::EditNuRow, TField::EditNuCol,
-        TField::LabelR, TField::Labelem,   TField::Labelea, TField::MemoCoefs, TField::MemoResult};
+    const TField fields[] = {TField::LeftName,         TField::RightSide,
+                             TField::DisplayedFormula, TField::DataPointCount,
+                             TField::VariableCount,    TField::Correlation,
+                             TField::MaxError,         TField::MeanError,
+                             TField::Coefficients,     TField::FittedFormula};
     const size_t colCountLine = 16;
-    const int cols = original.Tabelle().ColCount();
+    const int cols = original.Table().ColCount();
     for (size_t length = 0; length <= bytes.size(); ++length) {
         WriteBytes(path, bytes.substr(0, length));
         // Complete lines: their whole text lies within the cut.
@@ -429,15 +432,15 @@ TEST(TruncatedFiles, DocumentCutAtEveryByteGivesWhatWasReadOrAClearError) {
             }
         }
         if (complete(14)) {
-            EXPECT_EQ(doc.ValueListEditor1().Rows(), original.ValueListEditor1().Rows()) << length;
+            EXPECT_EQ(doc.Aliases().Rows(), original.Aliases().Rows()) << length;
         }
         if (complete(15)) {
-            EXPECT_EQ(doc.Tabelle().RowCount(), original.Tabelle().RowCount()) << length;
+            EXPECT_EQ(doc.Table().RowCount(), original.Table().RowCount()) << length;
         }
         for (size_t line = colCountLine + 1; line <= ends.size() && complete(line); ++line) {
             const int cell = static_cast<int>(line - colCountLine - 1);
-            EXPECT_EQ(doc.Tabelle().Cell(cell % cols, cell / cols),
-                      original.Tabelle().Cell(cell % cols, cell / cols))
+            EXPECT_EQ(doc.Table().Cell(cell % cols, cell / cols),
+                      original.Table().Cell(cell % cols, cell / cols))
                 << length << " line " << line;
         }
     }

@@ -1,8 +1,8 @@
 #include "tests/storage/shipped_data.h"
 
-#include "storage/AliasDecoding.h"
+#include "core/AsciiCase.h"
+#include "document/AliasDecoding.h"
 #include "storage/DocumentFile.h"
-#include "storage/Utf8Text.h"
 
 #include <charconv>
 #include <cmath>

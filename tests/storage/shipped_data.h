@@ -4,7 +4,7 @@
 // small, fixed scatter. xtq-make-shipped-data writes them into data/; the
 // tests check that data/ holds exactly what this writes.
 
-#include "storage/FormulaLibrary.h"
+#include "document/FormulaLibrary.h"
 
 #include <string>
 #include <vector>

@@ -27,7 +27,7 @@ TEST_F(FileCommands, SaveWithoutAFileAsksLikeSaveAsThenSavesInPlace) {
     const std::string path = install.Document("line.rgs");
     TypeDataCell(1, 1, "1");
     TypeDataCell(2, 1, "3.1");
-    Doc().SetText(TField::EditNuRow, "1");
+    Doc().SetText(TField::DataPointCount, "1");
     ClickPage(1);
     TypeInto(Edit("EditFd"), "y");
     TypeInto(Edit("EditEqual"), "a+b*x1");
@@ -97,13 +97,13 @@ TEST_F(FileCommands, AMissingFileIsReportedAndStillListed) {
 
 TEST_F(FileCommands, NewAsksForTheNameAndEmptiesTheDocument) {
     TypeDataCell(1, 3, "9");
-    Doc().SetText(TField::EditEqual, "a+b*x1");
+    Doc().SetText(TField::RightSide, "a+b*x1");
     Find<QAction>("File_New")->trigger(); // cancelled
-    EXPECT_EQ(Doc().Tabelle().Cell(1, 3), "9");
+    EXPECT_EQ(Doc().Table().Cell(1, 3), "9");
     const std::string path = install.Document("new.rgs");
     dialogs.Names.push_back(QString::fromStdString(path));
     Find<QAction>("File_New")->trigger();
-    EXPECT_EQ(Doc().Tabelle().Cell(1, 3), "");
+    EXPECT_EQ(Doc().Table().Cell(1, 3), "");
     EXPECT_EQ(Edit("EditEqual")->text(), "");
     EXPECT_EQ(Find<QLabel>("LabelR")->text(), "");
     EXPECT_EQ(window->windowTitle().toStdString(), "Orvane(XTQ V1.1)-" + path);

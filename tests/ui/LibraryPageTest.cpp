@@ -128,8 +128,8 @@ TEST_F(LibraryPage, DeleteAsksFirst) {
 }
 
 TEST_F(LibraryPage, SelectCopiesTheCurrentRecordIntoTheDefinition) {
-    Doc().SetText(TField::EditAeq, "kept");
-    Doc().ValueListEditor1().Append("", "old");
+    Doc().SetText(TField::DisplayedFormula, "kept");
+    Doc().Aliases().Append("", "old");
     QTest::mouseClick(Nav("nbNext"), Qt::LeftButton);
     ASSERT_EQ(Lib().CurrentRecord().TemAlias, "x1=x,x2=y");
     QTest::mouseClick(Find<QPushButton>("BitBtnSave"), Qt::LeftButton);

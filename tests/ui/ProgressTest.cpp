@@ -41,18 +41,18 @@ protected:
         window->File_SaveClick(Find<QToolButton>("TBSaveas"));
         window->File_NewClick();
         window->File_ExitClick();
-        refusal = QString::fromStdString(Doc().Text(TField::StatusPanel0));
+        refusal = QString::fromStdString(Doc().Text(TField::StatusMessage));
     }
 
     // A document of `points` data points of y = 2x + x mod 3.
     std::string BigDocument(int points) {
         TRegressDocument source;
-        source.SetText(TField::EditFd, "Y");
-        source.SetText(TField::EditEqual, "a+b*x1");
-        source.SetText(TField::EditNuRow, std::to_string(points));
+        source.SetText(TField::LeftName, "Y");
+        source.SetText(TField::RightSide, "a+b*x1");
+        source.SetText(TField::DataPointCount, std::to_string(points));
         for (int row = 1; row <= points; ++row) {
-            source.Tabelle().SetCell(1, row, std::to_string(row));
-            source.Tabelle().SetCell(2, row, std::to_string(2 * row + row % 3));
+            source.Table().SetCell(1, row, std::to_string(row));
+            source.Table().SetCell(2, row, std::to_string(2 * row + row % 3));
         }
         const std::string path = install.Document("big.rgs");
         source.WriteDocument(path);
@@ -63,7 +63,7 @@ protected:
         values.clear();
         tried = barShown = menusEnabled = openEnabled = regressEnabled = false;
         refusal.clear();
-        Doc().SetText(TField::StatusPanel0, "");
+        Doc().SetText(TField::StatusMessage, "");
     }
 
     void ExpectShownAndRefused() {
@@ -109,14 +109,14 @@ TEST_F(Progress, OpenRegressAndSaveShowTheirPositionAndRefuseASecondCommand) {
     EXPECT_TRUE(ranDuringOpen);
     EXPECT_EQ(dialogs.Dialogs.size(), 1u); // the refused Open and Save asked nothing
     ExpectShownAndRefused();
-    EXPECT_EQ(Doc().Tabelle().Cell(2, 40000), "80001");
-    EXPECT_EQ(Doc().Text(TField::CurrentFileName), path);
+    EXPECT_EQ(Doc().Table().Cell(2, 40000), "80001");
+    EXPECT_EQ(Doc().Text(TField::FileName), path);
 
     Reset();
     QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
     ExpectShownAndRefused();
-    EXPECT_FALSE(Doc().Text(TField::LabelR).empty());
-    EXPECT_FALSE(Doc().Tabelle().Cell(4, 40000).empty());
+    EXPECT_FALSE(Doc().Text(TField::Correlation).empty());
+    EXPECT_FALSE(Doc().Table().Cell(4, 40000).empty());
 
     Reset();
     std::filesystem::remove(path);
@@ -133,8 +133,8 @@ TEST_F(Progress, AShortCommandLeavesTheBarEmptyAndTheControlsAsTheyWere) {
     TypeDataCell(2, 1, "3");
     TypeDataCell(1, 2, "2");
     TypeDataCell(2, 2, "5");
-    Doc().SetText(TField::EditNuRow, "2");
-    Doc().SetText(TField::EditEqual, "a+b*x1");
+    Doc().SetText(TField::DataPointCount, "2");
+    Doc().SetText(TField::RightSide, "a+b*x1");
     values.clear();
     QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
     EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](int v) { return v == 0; }));
@@ -142,7 +142,7 @@ TEST_F(Progress, AShortCommandLeavesTheBarEmptyAndTheControlsAsTheyWere) {
     EXPECT_FALSE(tried);
     EXPECT_TRUE(window->menuBar()->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("SBRegress")->isEnabled());
-    EXPECT_FALSE(Doc().Text(TField::MemoResult).empty());
+    EXPECT_FALSE(Doc().Text(TField::FittedFormula).empty());
 }
 
 } // namespace

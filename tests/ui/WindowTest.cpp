@@ -54,7 +54,7 @@ TEST_F(StartUp, ShowsTheDesignedWindowWithTheInitialTable) {
     EXPECT_EQ(grid->horizontalHeader()->sectionSize(2), 121); // " Y` ", 120 and its line
     EXPECT_EQ(grid->horizontalHeader()->sectionSize(3), 81);
     EXPECT_EQ(grid->verticalHeader()->sectionSize(0), 16); // 15 pixels and the line
-    EXPECT_EQ(Doc().Tabelle().Cell(0, 5), "5");
+    EXPECT_EQ(Doc().Table().Cell(0, 5), "5");
 
     // The paths of the installation.
     EXPECT_EQ(window->ProgramDir(), install.SysFiles().string() + "/");
@@ -215,7 +215,7 @@ TEST_F(PageChange, EnablingRuleFollowsThePageShown) {
 }
 
 TEST_F(PageChange, BetweenComputationAndManualNothingRuns) {
-    Doc().SetText(TField::EditEqual, "a+b*x1");
+    Doc().SetText(TField::RightSide, "a+b*x1");
     ClickPage(2);
     ClickPage(0);
     EXPECT_EQ(Edit("EditAeq")->text(), "");
@@ -232,7 +232,7 @@ TEST_F(PageChange, ABlankRightSideChangesNothing) {
 }
 
 TEST_F(PageChange, RegressButtonDoesNotUpdateTheDisplayedFormula) {
-    Doc().SetText(TField::EditEqual, "a+b*x1");
+    Doc().SetText(TField::RightSide, "a+b*x1");
     QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
     EXPECT_EQ(Edit("EditAeq")->text(), "");
     EXPECT_EQ(Find<ui::TMyStatusBar>("MyStatusBar1")->Panel(0).Text,
@@ -289,8 +289,8 @@ class ErrorRule : public WindowTest {};
 TEST_F(ErrorRule, AFailingFormulaIsShownTitledByTheExecutable) {
     TypeDataCell(1, 1, "1");
     TypeDataCell(2, 1, "2");
-    Doc().SetText(TField::EditNuRow, "1");
-    Doc().SetText(TField::EditEqual, "a+b*(x1");
+    Doc().SetText(TField::DataPointCount, "1");
+    Doc().SetText(TField::RightSide, "a+b*(x1");
     Find<QAction>("Cal_Regress")->trigger();
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Title, "Xtq");
@@ -298,7 +298,7 @@ TEST_F(ErrorRule, AFailingFormulaIsShownTitledByTheExecutable) {
     EXPECT_TRUE(dialogs.Messages[0].Text.startsWith("Missing brackets"))
         << dialogs.Messages[0].Text.toStdString();
     // The program goes on.
-    Doc().SetText(TField::EditEqual, "a*x1");
+    Doc().SetText(TField::RightSide, "a*x1");
     QTest::mouseClick(Find<QToolButton>("TBRegress"), Qt::LeftButton);
     EXPECT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(Find<QLabel>("LabelR")->text(), "0.000000");
@@ -309,7 +309,7 @@ TEST_F(ErrorRule, ACountBeyondTheMaximumIsRefusedAndTheFieldShowsTheCountAgain) 
     ASSERT_FALSE(dialogs.Messages.empty());
     EXPECT_EQ(dialogs.Messages.back().Title, "Xtq");
     // Each digit beyond the maximum is refused as it is typed.
-    EXPECT_EQ(Doc().Text(TField::EditNuRow), "999999");
+    EXPECT_EQ(Doc().Text(TField::DataPointCount), "999999");
     EXPECT_EQ(Edit("EditNuRow")->text(), "999999");
     EXPECT_EQ(Grid()->model()->rowCount(), 999999);
 }
@@ -320,7 +320,7 @@ TEST_F(ErrorRule, NumberTextsIgnoreADecimalCommaLocale) {
         TypeDataCell(1, row, QString::number(row));
         TypeDataCell(2, row, QString("%1.5").arg(row));
     }
-    Doc().SetText(TField::EditEqual, "a+b*x1");
+    Doc().SetText(TField::RightSide, "a+b*x1");
     QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(Find<QLabel>("LabelR")->text(), "1.000000");
@@ -339,18 +339,18 @@ protected:
 };
 
 TEST_F(HeaderDisplay, SubstitutesAliasesAndTheLeftSideNameAndPaintsTheMarker) {
-    Doc().ValueListEditor1().Append("x1", "x");
+    Doc().Aliases().Append("x1", "x");
     ClickPage(1);
     TypeInto(Edit("EditFd"), "Z");
-    Doc().SetText(TField::EditEqual, "");
+    Doc().SetText(TField::RightSide, "");
     ClickPage(0);
     EXPECT_EQ(Doc().HeaderPaintText(1), "x   ");
     EXPECT_EQ(Doc().HeaderPaintText(2), " Z    ");
     EXPECT_EQ(Doc().HeaderPaintText(3), " Z`    ");
-    EXPECT_EQ(Doc().Tabelle().Cell(2, 0), " Y。 ");
+    EXPECT_EQ(Doc().Table().Cell(2, 0), " Y。 ");
     // The grey circle with its black outline, in columns 1 to 4, not in 0.
     for (int col = 1; col <= 4; ++col) {
-        const int width = Doc().Tabelle().ColWidth(col);
+        const int width = Doc().Table().ColWidth(col);
         const int xc = (2 * width) / 3;
         EXPECT_EQ(PixelOfHeader(col, {xc + 3, 7}), QColor(128, 128, 128)) << col;
         EXPECT_EQ(PixelOfHeader(col, {xc + 3, 3}), QColor(Qt::black)) << col;
@@ -360,7 +360,7 @@ TEST_F(HeaderDisplay, SubstitutesAliasesAndTheLeftSideNameAndPaintsTheMarker) {
 
 TEST_F(HeaderDisplay, TheGridTakesTypedCellsAndTabLeavesIt) {
     TypeDataCell(1, 2, "4.5");
-    EXPECT_EQ(Doc().Tabelle().Cell(1, 2), "4.5");
+    EXPECT_EQ(Doc().Table().Cell(1, 2), "4.5");
     QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {},
                       Grid()->visualRect(Grid()->model()->index(0, 0)).center());
     Press(Qt::Key_Tab);
@@ -369,18 +369,18 @@ TEST_F(HeaderDisplay, TheGridTakesTypedCellsAndTabLeavesIt) {
 }
 
 TEST_F(HeaderDisplay, MovingAColumnByItsHeaderMovesItsCells) {
-    Doc().SetText(TField::EditNuCol, "2");
+    Doc().SetText(TField::VariableCount, "2");
     TypeDataCell(1, 1, "7");
     TypeDataCell(2, 1, "8");
     Grid()->horizontalHeader()->moveSection(0, 1);
     QApplication::processEvents();
-    EXPECT_EQ(Doc().Tabelle().Cell(1, 0), "X2");
-    EXPECT_EQ(Doc().Tabelle().Cell(2, 0), "X1");
+    EXPECT_EQ(Doc().Table().Cell(1, 0), "X2");
+    EXPECT_EQ(Doc().Table().Cell(2, 0), "X1");
     EXPECT_EQ(Grid()->model()->index(0, 0).data().toString(), "8");
     EXPECT_EQ(Grid()->horizontalHeader()->visualIndex(0), 0);
     // Widths dragged in the header belong to the position.
     Grid()->horizontalHeader()->resizeSection(0, 91);
-    EXPECT_EQ(Doc().Tabelle().ColWidth(1), 90);
+    EXPECT_EQ(Doc().Table().ColWidth(1), 90);
 }
 
 class AliasList : public WindowTest {
@@ -395,42 +395,42 @@ TEST_F(AliasList, EditingRules) {
     EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("别名"));
     TypeCell(list, 0, 0, "x1");
     TypeCell(list, 0, 1, "x");
-    ASSERT_EQ(Doc().ValueListEditor1().Count(), 1);
+    ASSERT_EQ(Doc().Aliases().Count(), 1);
     // Down on the last row appends one; a duplicate key is refused.
     Press(Qt::Key_Down);
     QApplication::processEvents();
-    EXPECT_EQ(Doc().ValueListEditor1().Count(), 2);
+    EXPECT_EQ(Doc().Aliases().Count(), 2);
     TypeCell(list, 1, 0, "X1");
     QApplication::processEvents();
     ASSERT_FALSE(dialogs.Messages.empty());
     EXPECT_EQ(dialogs.Messages.back().Text,
               QString::fromUtf8("A key with the name of \"X1\" already exists."));
-    EXPECT_EQ(Doc().ValueListEditor1().Key(1), "");
+    EXPECT_EQ(Doc().Aliases().Key(1), "");
     // The refused text is in the cell's editor again.
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), "X1");
     editor->setText("x2");
     Press(Qt::Key_Return);
-    EXPECT_EQ(Doc().ValueListEditor1().Key(1), "x2");
+    EXPECT_EQ(Doc().Aliases().Key(1), "x2");
     // Escape undoes the current row's edits; Ctrl+Delete deletes it.
     TypeCell(list, 1, 1, "y");
-    EXPECT_EQ(Doc().ValueListEditor1().Value(1), "y");
+    EXPECT_EQ(Doc().Aliases().Value(1), "y");
     Press(Qt::Key_Escape);
-    EXPECT_EQ(Doc().ValueListEditor1().Value(1), "");
+    EXPECT_EQ(Doc().Aliases().Value(1), "");
     Press(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(Doc().ValueListEditor1().Count(), 1);
+    EXPECT_EQ(Doc().Aliases().Count(), 1);
     // An empty row is dropped when it is left.
     list->setCurrentIndex(list->model()->index(0, 0));
     Press(Qt::Key_Down);
-    EXPECT_EQ(Doc().ValueListEditor1().Count(), 2);
+    EXPECT_EQ(Doc().Aliases().Count(), 2);
     Press(Qt::Key_Up);
     QApplication::processEvents();
-    EXPECT_EQ(Doc().ValueListEditor1().Count(), 1);
+    EXPECT_EQ(Doc().Aliases().Count(), 1);
     // Insert only where the current key is not empty.
     Press(Qt::Key_Insert);
-    EXPECT_EQ(Doc().ValueListEditor1().Count(), 2);
-    EXPECT_EQ(Doc().ValueListEditor1().Key(1), "x1");
+    EXPECT_EQ(Doc().Aliases().Count(), 2);
+    EXPECT_EQ(Doc().Aliases().Key(1), "x1");
 }
 
 } // namespace
@@ -445,8 +445,8 @@ TEST_F(HeaderDisplay, AMillionDataPointsAreShownWithoutReadingEveryCell) {
     const QModelIndex last = Grid()->model()->index(999999, 0);
     Grid()->scrollTo(last);
     TypeDataCell(1, 1000000, "42");
-    EXPECT_EQ(Doc().Tabelle().Cell(1, 1000000), "42");
-    EXPECT_EQ(Doc().Tabelle().Cell(0, 1000000), "1000000");
+    EXPECT_EQ(Doc().Table().Cell(1, 1000000), "42");
+    EXPECT_EQ(Doc().Table().Cell(0, 1000000), "1000000");
     QApplication::processEvents();
     EXPECT_TRUE(Grid()->visualRect(last).isValid());
 }

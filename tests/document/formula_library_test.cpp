@@ -1,9 +1,9 @@
 // The formula library: alias decoding, the table with its order and its
 // editing rules, and the library file.
 
+#include "document/AliasDecoding.h"
 #include "document/Document.h"
-#include "storage/AliasDecoding.h"
-#include "storage/FormulaLibrary.h"
+#include "document/FormulaLibrary.h"
 #include "storage/FormulaLibraryFile.h"
 #include "storage/GbkCodec.h"
 #include "tests/storage/TempFolder.h"
@@ -342,35 +342,35 @@ TEST(FormulaLibraryClosed, RefusesEveryChangeAndShowsNothing) {
 // Select formula as the window runs it on the document model.
 void SelectFormula(const TFormulaRecord& record, TRegressDocument& doc) {
     const TFormulaSelection s = SelectionOf(record);
-    doc.SetText(TField::EditFd, s.Fd);
-    doc.SetText(TField::EditEqual, s.Equal);
-    doc.SetText(TField::EditNuCol, s.NuCol);
-    SelectAliases(s.AliasText, doc.ValueListEditor1());
+    doc.SetText(TField::LeftName, s.LeftName);
+    doc.SetText(TField::RightSide, s.RightSide);
+    doc.SetText(TField::VariableCount, s.VariableCount);
+    SelectAliases(s.AliasText, doc.Aliases());
 }
 
 TEST(SelectFormula, CopiesTheRecordAndReplacesTheAliasList) {
     TRegressDocument doc;
-    doc.SetText(TField::EditAeq, "a+b.t");
+    doc.SetText(TField::DisplayedFormula, "a+b.t");
     // The list held rows before, one of them with an empty key.
-    doc.ValueListEditor1().Append("x1", "t");
-    doc.ValueListEditor1().Append("", "q");
+    doc.Aliases().Append("x1", "t");
+    doc.Aliases().Append("", "q");
     SelectFormula(Rec("1", "y", "a+b*x1", 1, "x1=x"), doc);
-    EXPECT_EQ(doc.Text(TField::EditFd), "y");
-    EXPECT_EQ(doc.Text(TField::EditFa), "y");
-    EXPECT_EQ(doc.Text(TField::EditEqual), "a+b*x1");
-    EXPECT_EQ(doc.Text(TField::EditNuCol), "1");
-    EXPECT_EQ(doc.ValueListEditor1().Rows(), (TAliasRows{{"x1", "x"}}));
-    EXPECT_EQ(doc.Text(TField::EditAeq), "a+b.t");
+    EXPECT_EQ(doc.Text(TField::LeftName), "y");
+    EXPECT_EQ(doc.Text(TField::LeftNameMirror), "y");
+    EXPECT_EQ(doc.Text(TField::RightSide), "a+b*x1");
+    EXPECT_EQ(doc.Text(TField::VariableCount), "1");
+    EXPECT_EQ(doc.Aliases().Rows(), (TAliasRows{{"x1", "x"}}));
+    EXPECT_EQ(doc.Text(TField::DisplayedFormula), "a+b.t");
 
     // No aliases and no variable count: an empty list and an empty field.
     SelectFormula(Rec("2", "z", "a"), doc);
-    EXPECT_EQ(doc.Text(TField::EditNuCol), "");
-    EXPECT_EQ(doc.ValueListEditor1().Count(), 0);
+    EXPECT_EQ(doc.Text(TField::VariableCount), "");
+    EXPECT_EQ(doc.Aliases().Count(), 0);
 
     // A duplicate key ends the step with the rows before it in the list.
     EXPECT_THROW(SelectFormula(Rec("3", "u", "a+b*x1", 1, "X1=x,X2=y,x1=z"), doc), EKeyConflict);
-    EXPECT_EQ(doc.Text(TField::EditFd), "u");
-    EXPECT_EQ(doc.ValueListEditor1().Rows(), (TAliasRows{{"X1", "x"}, {"X2", "y"}}));
+    EXPECT_EQ(doc.Text(TField::LeftName), "u");
+    EXPECT_EQ(doc.Aliases().Rows(), (TAliasRows{{"X1", "x"}, {"X2", "y"}}));
 }
 
 // ---- The library file ----

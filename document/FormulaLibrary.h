@@ -6,7 +6,7 @@
 //
 // Texts are UTF-8 inside the program; field widths count GBK bytes.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <array>
 #include <cstdint>
@@ -20,26 +20,13 @@ namespace xtq {
 // Errors of the table: an operation that its state does not allow, a field
 // value that is refused.
 XTQ_DECLARE_ERROR(EDatabaseError, Exception);
-// A library file whose contents cannot be loaded (damaged, truncated, of an
-// unknown version, not a library file):
-// "Cannot open file "%s". %s" with the path and what is wrong.
-XTQ_DECLARE_ERROR(EDBClient, EDatabaseError);
-// The library file cannot be opened: "Cannot open file "%s". %s" with the
-// path and the system's reason.
-XTQ_DECLARE_ERROR(EFOpenError, Exception);
-// The library file cannot be written: "Cannot create file "%s". %s".
-XTQ_DECLARE_ERROR(EFCreateError, Exception);
-
-inline constexpr const char* kLibraryFileName = "CDSTem.cds";
-inline constexpr const char* kLibraryTableName = "CDSTem";
-
 // The question the window asks before Delete; it deletes only on OK.
 inline constexpr const char* kDeleteRecordPrompt = "Delete record?";
-// Status panel 0 when Select formula or Save formula library finds the table
+// The status message when Select formula or Save formula library finds the table
 // closed because loading failed at start-up. Nothing else happens then.
 inline constexpr const char* kLibraryClosedSelectMessage = "公式库未能载入，无法选择公式。";
 inline constexpr const char* kLibraryClosedSaveMessage = "公式库未能载入，不能保存公式库。";
-// Status panel 0 when Select formula finds the table empty.
+// The status message when Select formula finds the table empty.
 inline constexpr const char* kLibraryEmptySelectMessage = "公式库中没有公式可供选择。";
 
 // The five fields, in their column order.
@@ -73,10 +60,10 @@ std::string RecordFieldText(const TFormulaRecord& record, TLibraryField field);
 
 // What Select formula copies into the formula definition from a record.
 struct TFormulaSelection {
-    std::string Fd;        // for EditFd
-    std::string Equal;     // for EditEqual
-    std::string NuCol;     // for EditNuCol: TemVn in decimal, empty when unset
-    std::string AliasText; // TemAlias: empty the alias list, then AppendDecodedAliases
+    std::string LeftName;      // TemFx
+    std::string RightSide;     // TemFormula
+    std::string VariableCount; // TemVn in decimal, empty when unset
+    std::string AliasText;     // TemAlias: empty the alias list, then AppendDecodedAliases
 };
 TFormulaSelection SelectionOf(const TFormulaRecord& record);
 
@@ -107,7 +94,8 @@ public:
 
     // Loads the whole table from the file and opens it. On any failure the
     // table is closed and holds nothing: EFOpenError when the file cannot be
-    // read, EDBClient when its contents are not a library this program reads.
+    // read, EDBClient when its contents are not a library this program reads
+    // or hold records the table refuses (the classes of the library file).
     void LoadFromFile(const std::string& path);
 
     // Save formula library: stores a pending edit first (CheckBrowseMode),

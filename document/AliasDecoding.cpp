@@ -1,6 +1,7 @@
-#include "storage/AliasDecoding.h"
+#include "document/AliasDecoding.h"
 
-#include "storage/Utf8Text.h"
+#include "core/AsciiCase.h"
+#include "core/Utf8Text.h"
 
 namespace xtq {
 

@@ -1,6 +1,8 @@
-#include "storage/ProgramPaths.h"
+#include "document/ProgramPaths.h"
 
-#include "storage/Utf8Text.h"
+#include "core/AsciiCase.h"
+#include "storage/FormulaLibraryFile.h"
+#include "storage/OptionsFile.h"
 
 namespace xtq {
 
@@ -20,6 +22,14 @@ std::string DataDirOf(std::string_view programDir) {
         }
     }
     return std::string(programDir);
+}
+
+std::string LibraryFileOf(std::string_view programDir) {
+    return std::string(programDir) + kLibraryFileName;
+}
+
+std::string OptionsFileOf(std::string_view programDir) {
+    return std::string(programDir) + kOptionsFileName;
 }
 
 } // namespace xtq

@@ -1,11 +1,9 @@
-#include "storage/FormulaLibrary.h"
+#include "document/FormulaLibrary.h"
 
+#include "core/IntegerText.h"
+#include "core/Utf8Text.h"
 #include "storage/FormulaLibraryFile.h"
 #include "storage/GbkCodec.h"
-#include "storage/InOutError.h"
-#include "storage/IntegerText.h"
-#include "storage/TextFile.h"
-#include "storage/Utf8Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,13 +13,29 @@ namespace xtq {
 
 namespace {
 
+// The fields as the file defines them, with the grid's titles and widths.
+constexpr TFieldDef Def(int index, const char* label, int width) {
+    const TLibraryFileField& field = kLibraryFileFields[static_cast<size_t>(index)];
+    return {field.Name, field.Integer ? TFieldType::Integer : TFieldType::String, field.Size, label,
+            width};
+}
 constexpr std::array<TFieldDef, kLibraryFieldCount> kFieldDefs{{
-    {"TemNo", TFieldType::String, 6, "序号", 0},
-    {"TemFx", TFieldType::String, 6, "公式左边", 60},
-    {"TemFormula", TFieldType::String, 1024, "公式", 500},
-    {"TemVn", TFieldType::Integer, 4, "独立变量数", 70},
-    {"TemAlias", TFieldType::String, 120, "变量别名", 200},
+    Def(0, "序号", 0),
+    Def(1, "公式左边", 60),
+    Def(2, "公式", 500),
+    Def(3, "独立变量数", 70),
+    Def(4, "变量别名", 200),
 }};
+static_assert(kLibraryFieldCount == kLibraryFileFieldCount);
+
+TLibraryFileRecord FileRecord(const TFormulaRecord& r) {
+    return {r.TemNo, r.TemFx, r.TemFormula, r.TemVn, r.TemAlias};
+}
+
+TFormulaRecord TableRecord(TLibraryFileRecord& r) {
+    return {std::move(r.TemNo), std::move(r.TemFx), std::move(r.TemFormula), r.TemVn,
+            std::move(r.TemAlias)};
+}
 
 const std::string& StringField(const TFormulaRecord& record, TLibraryField field) {
     switch (field) {
@@ -76,12 +90,6 @@ void CheckRecord(const TFormulaRecord& record) {
                                  std::to_string(def.Size) + " bytes");
         }
     }
-}
-
-// The system's reason for a failure, in English whatever the locale.
-std::string SystemReason(int error) {
-    const char* text = strerrordesc_np(error);
-    return text != nullptr ? text : "Unknown error " + std::to_string(error);
 }
 
 } // namespace
@@ -152,18 +160,8 @@ void TFormulaLibrary::Close() {
 void TFormulaLibrary::LoadFromFile(const std::string& path) {
     Close();
     std::vector<TFormulaRecord> records;
-    try {
-        TLineReader reader(path);
-        TLibraryFileParser parser;
-        std::string_view line;
-        while (reader.ReadLine(line))
-            parser.Line(line);
-        records = parser.Finish();
-    } catch (const EInOutError& error) {
-        throw EFOpenError("Cannot open file \"" + path + "\". " + SystemReason(error.ErrorCode()));
-    } catch (const ELibraryFormat& error) {
-        throw EDBClient("Cannot open file \"" + path + "\". " + error.what());
-    }
+    for (TLibraryFileRecord& record : ReadLibraryFile(path))
+        records.push_back(TableRecord(record));
     try {
         Open(std::move(records));
     } catch (const EDatabaseError& error) {
@@ -174,23 +172,12 @@ void TFormulaLibrary::LoadFromFile(const std::string& path) {
 void TFormulaLibrary::SaveToFile(const std::string& path) {
     CheckActive();
     CheckBrowseMode();
-    std::vector<TFormulaRecord> records;
+    // Every text was checked for GBK when it entered the table.
+    std::vector<TLibraryFileRecord> records;
     records.reserve(rows_.size());
     for (const Row& row : rows_)
-        records.push_back(row.record);
-    // Every text was checked for GBK when it entered the table.
-    const std::vector<std::string> lines = FormatLibraryLines(records);
-    try {
-        TSafeFileWriter writer(path);
-        for (const std::string& line : lines) {
-            writer.Write(line);
-            writer.Write("\r\n");
-        }
-        writer.Commit();
-    } catch (const EInOutError& error) {
-        throw EFCreateError("Cannot create file \"" + path + "\". " +
-                            SystemReason(error.ErrorCode()));
-    }
+        records.push_back(FileRecord(row.record));
+    WriteLibraryFile(path, records);
 }
 
 // ---- Browsing ----

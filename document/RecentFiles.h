@@ -17,7 +17,6 @@
 
 namespace xtq {
 
-inline constexpr const char* kOptionsFileName = "Zelmora.opt";
 inline constexpr int kRecentInsertPos = 6;
 inline constexpr int kDefaultRecentMax = 9;
 // The largest list the program keeps, so that every entry name has at most
@@ -38,7 +37,7 @@ enum class TRecentChange { None, Moved, Replaced, Added };
 
 class TRecentFiles {
 public:
-    // `optionsFileName` is ProgramDir followed by kOptionsFileName.
+    // `optionsFileName` is the options file of the program folder (OptionsFileOf).
     explicit TRecentFiles(std::string optionsFileName);
 
     const std::string& OptionsFileName() const { return optionsFileName_; }

@@ -1,4 +1,4 @@
-#include "storage/IntegerText.h"
+#include "core/IntegerText.h"
 
 #include <charconv>
 
@@ -31,10 +31,14 @@ int StrToInt(std::string_view text) {
     return value;
 }
 
-std::string IntToStr(int value) {
-    char text[16];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+std::string_view FormatDecimal(long long value, TDecimalText& room) {
+    const auto result = std::to_chars(room.Chars, room.Chars + sizeof room.Chars, value);
+    return std::string_view(room.Chars, static_cast<size_t>(result.ptr - room.Chars));
+}
+
+std::string IntToStr(long long value) {
+    TDecimalText room;
+    return std::string(FormatDecimal(value, room));
 }
 
 } // namespace xtq

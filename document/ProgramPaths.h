@@ -18,4 +18,8 @@ std::string ProgramDirOf(std::string_view executablePath);
 // ignored; the program folder itself when it holds none.
 std::string DataDirOf(std::string_view programDir);
 
+// The formula library file and the options file of the program folder.
+std::string LibraryFileOf(std::string_view programDir);
+std::string OptionsFileOf(std::string_view programDir);
+
 } // namespace xtq

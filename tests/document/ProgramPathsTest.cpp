@@ -1,6 +1,6 @@
 // ProgramDir and DataDir from the executable's path.
 
-#include "storage/ProgramPaths.h"
+#include "document/ProgramPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // Text is UTF-8 and a "character" is one Unicode character, so a Chinese
 // alias or separator is never cut in half.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 // The recent-files list and its options file.
 
+#include "core/IntegerText.h"
+#include "document/RecentFiles.h"
 #include "storage/GbkCodec.h"
 #include "storage/InOutError.h"
-#include "storage/IntegerText.h"
-#include "storage/RecentFiles.h"
 #include "tests/storage/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // Decimal integer texts, as the count fields and the count lines of the
 // document file hold them. Independent of the locale.
 
-#include "formula/Exception.h"
+#include "core/Exception.h"
 
 #include <string>
 #include <string_view>
@@ -20,6 +20,14 @@ bool TryStrToInt(std::string_view text, int& value);
 int StrToInt(std::string_view text);
 
 // The decimal text of `value`: a "-" for a negative value, no blanks.
-std::string IntToStr(int value);
+std::string IntToStr(long long value);
+
+// Room for the decimal text of any 64-bit integer, for writing many numbers
+// without an allocation each.
+struct TDecimalText {
+    char Chars[24];
+};
+// The decimal text of `value`, as IntToStr, inside `room`.
+std::string_view FormatDecimal(long long value, TDecimalText& room);
 
 } // namespace xtq
