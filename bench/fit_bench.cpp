@@ -38,7 +38,7 @@ void BM_Fit(benchmark::State& state) {
 
 void BM_Evaluate(benchmark::State& state) {
     const xtq::TMatrix data = SurfaceData(static_cast<std::size_t>(state.range(0)));
-    const std::string fitted = xtq::FitFormula(kSurface, data);
+    const std::string fitted = xtq::FitFormula(kSurface, data).Text;
     for (auto _ : state)
         benchmark::DoNotOptimize(xtq::EvaluateFormula(fitted, data));
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -48,7 +48,7 @@ void BM_Evaluate(benchmark::State& state) {
 void BM_FitAndEvaluate(benchmark::State& state) {
     const xtq::TMatrix data = SurfaceData(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
-        const std::string fitted = xtq::FitFormula(kSurface, data);
+        const std::string fitted = xtq::FitFormula(kSurface, data).Text;
         benchmark::DoNotOptimize(xtq::EvaluateFormula(fitted, data));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

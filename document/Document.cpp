@@ -162,6 +162,12 @@ void TRegressDocument::Notify(TField field) {
     listeners_.Notify([field](TDocumentListener& l) { l.FieldChanged(field); });
 }
 
+void TRegressDocument::SetLastFit(std::unique_ptr<TFitResult> fit) {
+    if (fit == nullptr && lastFit_ == nullptr) return;
+    lastFit_ = std::move(fit);
+    listeners_.Notify([](TDocumentListener& l) { l.FitChanged(); });
+}
+
 void TRegressDocument::SetText(TField field, std::string text) {
     std::string& current = fields_[static_cast<int>(field)];
     if (current == text) return;
@@ -230,6 +236,7 @@ void TRegressDocument::SetFileName(const std::string& path) {
 void TRegressDocument::NewDocument(const std::string& path) {
     TCommand command(*this);
     SetFileName(path);
+    SetLastFit(nullptr);
     for (TField field :
          {TField::DisplayedFormula, TField::Coefficients, TField::FittedFormula, TField::RightSide,
           TField::Correlation, TField::MaxError, TField::MeanError})
@@ -261,6 +268,7 @@ void TRegressDocument::ReadDocument(const std::string& path) {
 }
 
 void TRegressDocument::Read(const std::string& path) {
+    SetLastFit(nullptr);
     TTableUpdate update(table_);
     table_.EmptyCellsInside(0);
     TFileSink sink(*this);

@@ -10,8 +10,10 @@
 #include "document/DataTable.h"
 #include "document/DocumentListener.h"
 #include "document/Progress.h"
+#include "regression/FitResult.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -125,6 +127,12 @@ public:
     // run wrote before stays.
     TRegressOutcome Regress();
 
+    // The result of the last run that reached the fit (a singular system
+    // included), beside the texts it wrote; none after New and Open, and
+    // none before the first run. A run that stops at a bad value keeps the
+    // one before, as it keeps the texts.
+    const TFitResult* LastFit() const { return lastFit_.get(); }
+
     // New: `path` is the name chosen in the Save dialog; no file is written.
     void NewDocument(const std::string& path);
     // Open: names the file in the title and the recent-files list, then reads
@@ -150,6 +158,7 @@ private:
     class TCommand;
 
     void Notify(TField field);
+    void SetLastFit(std::unique_ptr<TFitResult> fit);
     void SetFileName(const std::string& path);
     // The commands without the busy guard, for use inside a command.
     TRegressOutcome RunRegression();
@@ -160,6 +169,7 @@ private:
     TAliasList aliases_;
     TDataTable table_;
     TListenerList listeners_;
+    std::unique_ptr<TFitResult> lastFit_;
     IRecentFiles* recentFiles_ = nullptr;
     IProgress* progress_ = nullptr;
     std::chrono::steady_clock::duration progressInterval_ = kProgressInterval;

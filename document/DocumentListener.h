@@ -43,6 +43,8 @@ public:
     // New or the regression run. Everything shown should be read again.
     virtual void TableChanged() {}
     virtual void CurrentCellChanged() {}
+    // The result of the last fit was replaced or dropped (TRegressDocument::LastFit).
+    virtual void FitChanged() {}
 };
 
 class TListenerList {

@@ -9,12 +9,15 @@
 #include "document/Document.h"
 #include "document/TextRules.h"
 #include "formula/Random.h"
+#include "formula/Errors.h"
 #include "regression/Correlation.h"
+#include "regression/FitResult.h"
 #include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -46,27 +49,33 @@ std::pair<int, int> PartRows(int rows, int part, int parts) {
     return {1 + static_cast<int>(first), 1 + static_cast<int>(last)};
 }
 
-// The two result texts of one data row and its error in per cent.
+// The relative error of a point in per cent, (F - Y) * 100 / Y, computed in
+// extended and kept as a double; 0 where Y is 0. An error beyond the double
+// range is an overflow, not an infinity passed for a result.
+double RelativeError(Extended y, Extended f) {
+    if (y == 0) return 0;
+    const double error = static_cast<double>((f - y) * 100 / y);
+    if (!std::isfinite(error)) throw EOverflow(kOverflowMessage);
+    return error;
+}
+
+// The two result texts of one data row.
 class TResultRow {
 public:
-    void Compute(Extended y, Extended f) {
+    void Compute(Extended y, Extended f, double error) {
         AssignGeneralNumberText(fitted_, f);
-        error_ = 0;
         if (y != 0) {
-            error_ = static_cast<double>((f - y) * 100 / y);
-            AssignFixedNumberText(errorText_, error_);
+            AssignFixedNumberText(errorText_, error);
         } else {
             errorText_ = "-";
         }
     }
     const std::string& Fitted() const { return fitted_; }
     const std::string& ErrorText() const { return errorText_; }
-    double Error() const { return error_; }
 
 private:
     std::string fitted_;
     std::string errorText_;
-    double error_ = 0;
 };
 
 // Result texts kept by a part that does not write the table itself: both
@@ -169,27 +178,36 @@ TRegressOutcome TRegressDocument::RunRegression() {
 
     // 4. and 5. The fit and the fitted values.
     meter.Stage(25, 55);
-    const std::string fitted = FitFormula(Text(TField::RightSide), data);
-    const bool singular = fitted.empty();
-    SetText(TField::FittedFormula, fitted);
+    auto result = std::make_unique<TFitResult>();
+    result->Fit = FitFormula(Text(TField::RightSide), data);
+    const bool singular = !result->Fit.Solved;
+    SetText(TField::FittedFormula, result->Fit.Text);
     meter.Stage(55, 62);
-    const TVector values = EvaluateFormula(Text(TField::FittedFormula), data);
-    meter.Stage(62, 100);
+    result->Fitted = EvaluateFormula(Text(TField::FittedFormula), data);
+    const TVector& values = result->Fitted;
 
-    // 6. Per-row results; the errors in double. The pairs of measured and
-    // fitted values are the Y column and the fitted values themselves. The
-    // first part writes its rows at once, the others keep their texts until
-    // it is done (the table is written from this thread only); the maximum
-    // and the mean are then taken row by row.
-    std::vector<double> errors;
+    // 6. Per-row results; the errors in double, all of them before any text
+    // is written, so that an error beyond the range ends the run with the
+    // table as it was. The pairs of measured and fitted values are the Y
+    // column and the fitted values themselves. The first part writes its
+    // rows at once, the others keep their texts until it is done (the table
+    // is written from this thread only); the maximum and the mean are then
+    // taken row by row.
+    std::vector<double>& errors = result->Errors;
     ReserveLarge(errors, static_cast<size_t>(m));
     errors.resize(static_cast<size_t>(m));
+    ForEachPart(parts, [&](int part) {
+        const auto [first, last] = PartRange(static_cast<size_t>(m), part, parts);
+        for (size_t p = first; p < last; ++p)
+            errors[p] = RelativeError(data[n][p], values[p]);
+    });
+    meter.Stage(62, 100);
     {
         TTableUpdate update(table);
         std::vector<TResultTexts> kept(static_cast<size_t>(parts));
         ForEachPart(parts, [&](int part) {
             const auto [first, last] = PartRows(m, part, parts);
-            TResultRow result;
+            TResultRow rowTexts;
             TResultTexts& texts = kept[static_cast<size_t>(part)];
             if (part > 0) {
                 // Two texts of up to about 24 characters for each row.
@@ -198,17 +216,16 @@ TRegressOutcome TRegressDocument::RunRegression() {
                 ReserveLarge(texts.ends, 2 * rows);
             }
             for (int row = first; row < last; ++row) {
-                result.Compute(data[n][row - 1], values[row - 1]);
-                errors[row - 1] = result.Error();
+                rowTexts.Compute(data[n][row - 1], values[row - 1], errors[row - 1]);
                 if (part > 0) {
-                    texts.Add(result.Fitted());
-                    texts.Add(result.ErrorText());
+                    texts.Add(rowTexts.Fitted());
+                    texts.Add(rowTexts.ErrorText());
                     continue;
                 }
                 if (row % kProgressRows == 0)
                     meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(m));
-                table.SetCell(fittedCol, row, result.Fitted());
-                table.SetCell(errorCol, row, result.ErrorText());
+                table.SetCell(fittedCol, row, rowTexts.Fitted());
+                table.SetCell(errorCol, row, rowTexts.ErrorText());
             }
         });
         for (int part = 1; part < parts; ++part) {
@@ -232,20 +249,27 @@ TRegressOutcome TRegressDocument::RunRegression() {
     }
 
     // 7. The statistics.
-    SetText(TField::Correlation, FixedNumberText(Correlation(data[n], values)));
+    result->Correlation = Correlation(data[n], values);
+    result->MaxError = maximum;
+    result->MeanError = mean;
+    SetText(TField::Correlation, FixedNumberText(result->Correlation));
     SetText(TField::MaxError, FixedNumberText(maximum));
     SetText(TField::MeanError, FixedNumberText(mean));
 
     // 8. The coefficient list; after a singular system the values mean nothing.
     SetText(TField::Coefficients,
-            singular ? std::string() : CoefficientLine(ConstNames(), ConstValues()));
+            singular ? std::string()
+                     : CoefficientLine(result->Fit.ConstNames, result->Fit.ConstValues));
 
     // 9. The display form of the fitted formula.
-    const std::string& result = Text(TField::FittedFormula);
-    if (!IsBlankText(result)) {
-        std::string display = ReplaceChar(SubstituteAliases(result, aliases_), '*', '.');
+    const std::string& raw = Text(TField::FittedFormula);
+    if (!IsBlankText(raw)) {
+        std::string display = ReplaceChar(SubstituteAliases(raw, aliases_), '*', '.');
         SetText(TField::FittedFormula, ReplaceAllIgnoreCase(display, "Y`", Text(TField::LeftName)));
     }
+
+    result->Data = std::move(data);
+    SetLastFit(std::move(result));
 
     if (singular) {
         SetText(TField::StatusMessage, kSingularFitMessage);

@@ -2,6 +2,7 @@
 // result gives back exactly those bytes; any text that encodes decodes back
 // to the same text.
 
+#include "core/Utf8Text.h"
 #include "fuzz/FuzzSupport.h"
 #include "storage/GbkCodec.h"
 

@@ -2,21 +2,37 @@
 
 #include "regression/FloatCheck.h"
 
+#include <cmath>
 #include <cstddef>
 
 namespace xtq {
 using detail::Checked;
 
-bool GaussJordan(TMatrix& matrix) {
-    if (matrix.empty()) return true;
+namespace {
+
+void CheckShape(const TMatrix& matrix) {
     const std::size_t columns = matrix[0].size();
     if (columns == 0 || matrix.size() != columns - 1)
         throw ERegressionError("GaussJordan: the matrix must have N rows of N+1 columns");
     for (const auto& row : matrix)
         if (row.size() != columns)
             throw ERegressionError("GaussJordan: the matrix must have N rows of N+1 columns");
+}
 
-    const std::size_t n = columns - 1;
+// The elimination of GaussJordan. When `inverse` is given (N rows of N
+// columns, the identity at the start), every row operation is made on it as
+// well, so that it ends as the inverse of the left block; the operations on
+// the augmented matrix, and so its digits, are the same either way.
+bool Eliminate(TMatrix& matrix, TMatrix* inverse) {
+    const std::size_t n = matrix[0].size() - 1;
+    // inverse row q := inverse row q - inverse row i * f (or + repair / pivot).
+    const auto combine = [inverse](std::size_t q, std::size_t i, Extended f) {
+        if (inverse == nullptr) return;
+        std::vector<Extended>& target = (*inverse)[q];
+        const std::vector<Extended>& source = (*inverse)[i];
+        for (std::size_t j = 0; j < target.size(); ++j)
+            target[j] = target[j] - source[j] * f;
+    };
     for (std::size_t i = 0; i < n; ++i) {
         std::vector<Extended>& pivotRow = matrix[i];
 
@@ -29,8 +45,15 @@ bool GaussJordan(TMatrix& matrix) {
             // Row k divided by its entry in column i is added to the pivot
             // row; row k itself stays as it is.
             const std::vector<Extended>& repairRow = matrix[k];
+            const Extended divisor = repairRow[i];
             for (std::size_t j = 0; j <= n; ++j)
-                pivotRow[j] = Checked(repairRow[j] / repairRow[i] + pivotRow[j]);
+                pivotRow[j] = Checked(repairRow[j] / divisor + pivotRow[j]);
+            if (inverse != nullptr) {
+                std::vector<Extended>& target = (*inverse)[i];
+                const std::vector<Extended>& source = (*inverse)[k];
+                for (std::size_t j = 0; j < n; ++j)
+                    target[j] = source[j] / divisor + target[j];
+            }
         }
 
         if (pivotRow[i] != 1) {
@@ -38,6 +61,9 @@ bool GaussJordan(TMatrix& matrix) {
             pivotRow[i] = 1;
             for (std::size_t j = i + 1; j <= n; ++j)
                 pivotRow[j] = Checked(pivotRow[j] * r);
+            if (inverse != nullptr)
+                for (Extended& entry : (*inverse)[i])
+                    entry = entry * r;
         }
 
         for (std::size_t q = 0; q < n; ++q) {
@@ -47,9 +73,18 @@ bool GaussJordan(TMatrix& matrix) {
             if (f == 0) continue;
             for (std::size_t j = i; j <= n; ++j)
                 row[j] = Checked(row[j] - pivotRow[j] * f);
+            combine(q, i, f);
         }
     }
     return true;
+}
+
+} // namespace
+
+bool GaussJordan(TMatrix& matrix) {
+    if (matrix.empty()) return true;
+    CheckShape(matrix);
+    return Eliminate(matrix, nullptr);
 }
 
 TLeastSquareFit::TLeastSquareFit(int n) : n_(n) {
@@ -169,7 +204,17 @@ bool TLeastSquareFit::Solve(Extended* result) {
         for (std::size_t i = 1; i < n; ++i)
             for (std::size_t j = 0; j <= i; ++j)
                 matrix_[i][j] = matrix_[j][i];
-        solvedOk_ = GaussJordan(matrix_);
+        inverse_.assign(n, std::vector<Extended>(n, 0));
+        for (std::size_t i = 0; i < n; ++i)
+            inverse_[i][i] = 1;
+        solvedOk_ = Eliminate(matrix_, &inverse_);
+        // An inverse with an entry beyond the range is of no use; the
+        // coefficients, checked at every step, are not affected by it.
+        bool finite = solvedOk_;
+        for (const auto& row : inverse_)
+            for (const Extended entry : row)
+                finite = finite && std::isfinite(entry);
+        if (!finite) inverse_.clear();
     }
     for (std::size_t j = 0; j < n; ++j)
         result[j] = matrix_[j][n];

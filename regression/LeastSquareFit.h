@@ -60,9 +60,14 @@ public:
 
     int Count() const { return n_; }
     const TMatrix& Matrix() const { return matrix_; }
+    // After a successful Solve: the inverse of the normal matrix, n x n, from
+    // the same row operations that gave the coefficients. Empty before Solve,
+    // after a singular system, or when an entry is beyond the extended range.
+    const TMatrix& Inverse() const { return inverse_; }
 
 private:
     TMatrix matrix_;
+    TMatrix inverse_;
     int n_;
     bool solved_ = false;
     bool solvedOk_ = false;

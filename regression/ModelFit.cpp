@@ -18,17 +18,6 @@
 namespace xtq {
 namespace {
 
-// The result of the last fit, kept from one fit to the next.
-std::vector<std::string>& LastConstNames() {
-    static std::vector<std::string> names;
-    return names;
-}
-
-TVector& LastConstValues() {
-    static TVector values;
-    return values;
-}
-
 // Number of data points; the matrix must hold the Y column and columns of one length.
 std::size_t PointCount(const TMatrix& data) {
     if (data.empty()) throw ERegressionError("The data matrix has no column of measured values");
@@ -140,25 +129,19 @@ std::string FittedText(const std::vector<std::string>& terms, const TVector& val
 
 } // namespace
 
-const std::vector<std::string>& ConstNames() {
-    return LastConstNames();
-}
-
-const TVector& ConstValues() {
-    return LastConstValues();
-}
-
-std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
+TModelFit FitFormula(const std::string& rightHandSide, const TMatrix& data) {
     const std::size_t m = PointCount(data);
     const std::size_t n = data.size() - 1;
 
     TFormulaTerms split;
     const int termCount = SplitTerms(rightHandSide, split);
     const std::size_t k = static_cast<std::size_t>(termCount);
-    LastConstNames() = split.ConstNames;
-    TVector& values = LastConstValues();
+    TModelFit fit;
+    fit.ConstNames = std::move(split.ConstNames);
+    fit.Terms = std::move(split.Terms);
+    TVector& values = fit.ConstValues;
     values.assign(k, 0);
-    if (m == 0) return "";
+    if (m == 0) return fit;
 
     // Every term is compiled once, into a parser of its own, at the moment the
     // term-by-term evaluation first needs it (data point 0, after that point's
@@ -183,7 +166,7 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
         TParser& parser = *parsers.emplace_back(std::make_unique<TParser>());
         for (std::size_t v = 0; v < n; ++v)
             cells[t * n + v] = parser.StoreVariable(names[v], data[v][0]);
-        parser.SetExpression(split.Terms[t]);
+        parser.SetExpression(fit.Terms[t]);
         rows.Term(t, parser.Value());
     }
     rows.Measured(data[n][0]);
@@ -200,8 +183,11 @@ std::string FitFormula(const std::string& rightHandSide, const TMatrix& data) {
     }
     rows.Flush();
 
-    if (!solver.Solve(values.data())) return "";
-    return FittedText(split.Terms, values);
+    if (!solver.Solve(values.data())) return fit;
+    fit.Solved = true;
+    fit.Text = FittedText(fit.Terms, values);
+    fit.NormalInverse = solver.Inverse();
+    return fit;
 }
 
 TVector EvaluateFormula(const std::string& fitted, const TMatrix& data) {

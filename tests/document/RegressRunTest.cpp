@@ -48,6 +48,50 @@ TEST_F(RegressRun, StraightLineThroughThreePoints) {
     EXPECT_EQ(doc.Text(TField::StatusMessage), "");
 }
 
+TEST_F(RegressRun, KeepsTheFitAsAValueBesideItsTexts) {
+    Define("a+b*x1");
+    TypeData(doc, 1, {{"1", "3"}, {"2", "5"}, {"4", "8"}});
+    EXPECT_EQ(doc.LastFit(), nullptr);
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
+    const TFitResult* fit = doc.LastFit();
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->Fit.ConstNames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(fit->Fit.Terms, (std::vector<std::string>{"1", "x1"}));
+    EXPECT_EQ(fit->PointCount(), 3u);
+    EXPECT_EQ(fit->VariableCount(), 1);
+    EXPECT_EQ(fit->Measured(), (TVector{3, 5, 8}));
+    // The texts shown are those of the values kept: the least-squares line
+    // through (1, 3), (2, 5), (4, 8) is 3/2 + 23/14 x.
+    const double x[] = {1, 2, 4};
+    for (size_t p = 0; p < 3; ++p) {
+        EXPECT_EQ(doc.Table().Cell(3, static_cast<int>(p) + 1), GeneralNumberText(fit->Fitted[p]));
+        EXPECT_NEAR(static_cast<double>(fit->Fitted[p]), 1.5 + 23.0 / 14 * x[p], 1e-13);
+    }
+    EXPECT_NEAR(fit->Errors[0], (1.5 + 23.0 / 14 - 3) * 100 / 3, 1e-12);
+    EXPECT_EQ(doc.Text(TField::MaxError), FixedNumberText(fit->MaxError));
+    EXPECT_EQ(doc.Text(TField::Correlation), FixedNumberText(fit->Correlation));
+    ASSERT_EQ(fit->Fit.NormalInverse.size(), 2u);
+
+    // A run that stops at a bad value keeps it; New drops it.
+    doc.Table().SetCell(1, 2, "x");
+    EXPECT_EQ(doc.Regress(), TRegressOutcome::IncompleteData);
+    EXPECT_EQ(doc.LastFit(), fit);
+    doc.NewDocument("/tmp/new.rgs");
+    EXPECT_EQ(doc.LastFit(), nullptr);
+}
+
+TEST_F(RegressRun, AnErrorBeyondTheDoubleRangeOverflowsWithTheTableAsItWas) {
+    // A measured value of 1E-320 fitted by 1: the error is about 1E324 per
+    // cent, which no double holds.
+    Define("a");
+    TypeData(doc, 0, {{"1E-320"}, {"2"}});
+    doc.Table().SetCell(2, 1, "old");
+    EXPECT_THROW(doc.Regress(), EOverflow);
+    EXPECT_EQ(doc.Table().Cell(2, 1), "old");
+    EXPECT_EQ(doc.Text(TField::MaxError), "0.00");
+    EXPECT_EQ(doc.LastFit(), nullptr);
+}
+
 TEST_F(RegressRun, PerRowErrorsAndTheirStatistics) {
     // A lone constant fits the mean: 3 for the measured values 4 and 2.
     Define("a");
@@ -222,7 +266,7 @@ TEST_F(RegressRun, LargeTablesGiveEveryRowItsOwnResults) {
         TryCellToExtended(y, data[1][row - 1]);
     }
     ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
-    const TVector fitted = EvaluateFormula(FitFormula("a+b*x1+c*x1^2", data), data);
+    const TVector fitted = EvaluateFormula(FitFormula("a+b*x1+c*x1^2", data).Text, data);
     double maximum = 0;
     double mean = 0;
     for (int row = 1; row <= kRows; ++row) {

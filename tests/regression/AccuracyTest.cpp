@@ -194,13 +194,14 @@ TEST(Accuracy, CubicFitFarFromZeroThroughTheFormulaEngine) {
         data[1].push_back(y);
         rows.push_back({1, x, x * x, x * x * x, y});
     }
-    const std::string text = FitFormula("a+b*x1+c*x1^2+d*x1^3", data);
+    const TModelFit fit = FitFormula("a+b*x1+c*x1^2+d*x1^3", data);
+    const std::string& text = fit.Text;
     ASSERT_FALSE(text.empty());
 
     std::vector<Extended> scale;
     const Extended bound = ScaledCondition(rows, 4, scale) * kUnit;
     const std::vector<Quad> reference = SolveNormal(NormalMatrix<Quad>(rows, 4));
-    EXPECT_LE(ScaledError(ConstValues(), reference, scale), bound);
+    EXPECT_LE(ScaledError(fit.ConstValues, reference, scale), bound);
 
     // The fitted values are far better conditioned than the coefficients.
     const TVector fitted = EvaluateFormula(text, data);

@@ -59,12 +59,15 @@ NaiveFit FitNaively(const std::string& rightHandSide, const TMatrix& data) {
 const TMatrix kLine = Data({{1, 3}, {2, 5}, {3, 7}}, 1);
 
 TEST(FitFormula, LineThroughThreePoints) {
-    EXPECT_EQ(FitFormula("a+b*x1", kLine), "Y`=1+2*x1");
-    EXPECT_EQ(ConstNames(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(ConstValues(), (TVector{1, 2}));
+    const TModelFit fit = FitFormula("a+b*x1", kLine);
+    EXPECT_TRUE(fit.Solved);
+    EXPECT_EQ(fit.Text, "Y`=1+2*x1");
+    EXPECT_EQ(fit.ConstNames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(fit.Terms, (std::vector<std::string>{"1", "x1"}));
+    EXPECT_EQ(fit.ConstValues, (TVector{1, 2}));
     EXPECT_EQ(EvaluateFormula("Y`=1+2*x1", kLine), (TVector{3, 5, 7}));
     // Variable names ignore letter case.
-    EXPECT_EQ(FitFormula("a+b*X1", kLine), "Y`=1+2*X1");
+    EXPECT_EQ(FitFormula("a+b*X1", kLine).Text, "Y`=1+2*X1");
 }
 
 TEST(FitFormula, LoneConstantGivesTheMean) {
@@ -72,17 +75,21 @@ TEST(FitFormula, LoneConstantGivesTheMean) {
     // Three rows: the sum 7 times the reciprocal of 3.
     const volatile Extended three = 3;
     const std::string mean = "Y`=" + GeneralNumberText(7 * (1 / three));
-    EXPECT_EQ(FitFormula("a", data), mean);
-    EXPECT_EQ(FitFormula("", data), mean);
-    EXPECT_EQ(ConstNames(), (std::vector<std::string>{""}));
+    EXPECT_EQ(FitFormula("a", data).Text, mean);
+    const TModelFit empty = FitFormula("", data);
+    EXPECT_EQ(empty.Text, mean);
+    EXPECT_EQ(empty.ConstNames, (std::vector<std::string>{""}));
     // No variables at all.
-    EXPECT_EQ(FitFormula("a", TMatrix{{1, 2, 4}}), mean);
+    EXPECT_EQ(FitFormula("a", TMatrix{{1, 2, 4}}).Text, mean);
 }
 
 TEST(FitFormula, SingularSystemGivesAnEmptyTextAndZeroFittedValues) {
     const TMatrix onePoint = Data({{1, 3}}, 1);
-    EXPECT_EQ(FitFormula("a+b*x1", onePoint), "");
-    EXPECT_EQ(ConstValues(), (TVector{3, 0}));
+    const TModelFit fit = FitFormula("a+b*x1", onePoint);
+    EXPECT_FALSE(fit.Solved);
+    EXPECT_EQ(fit.Text, "");
+    EXPECT_EQ(fit.ConstValues, (TVector{3, 0}));
+    EXPECT_TRUE(fit.NormalInverse.empty());
     EXPECT_EQ(EvaluateFormula("", kLine), (TVector{0, 0, 0}));
 
     const std::vector<std::string> singular = {
@@ -94,16 +101,19 @@ TEST(FitFormula, SingularSystemGivesAnEmptyTextAndZeroFittedValues) {
     };
     for (const std::string& rightHandSide : singular) {
         SCOPED_TRACE(rightHandSide);
-        EXPECT_EQ(FitFormula(rightHandSide, kLine), "");
+        EXPECT_EQ(FitFormula(rightHandSide, kLine).Text, "");
     }
 }
 
-TEST(FitFormula, ResultOfTheLastFitIsReplacedByEveryFit) {
-    FitFormula("a+b*x1+c*x1^2", Data({{1, 1}, {2, 4}, {3, 9}, {4, 16}}, 1));
-    EXPECT_EQ(ConstNames().size(), 3u);
-    FitFormula("p0+q*x1", kLine);
-    EXPECT_EQ(ConstNames(), (std::vector<std::string>{"p0", "q"}));
-    EXPECT_EQ(ConstValues().size(), 2u);
+TEST(FitFormula, TheNormalInverseComesWithTheCoefficients) {
+    // x = 1, 2, 3 and a lone constant: the cross products are [[3, 6], [6, 14]],
+    // whose inverse is [[7/3, -1], [-1, 1/2]].
+    const TModelFit fit = FitFormula("a+b*x1", kLine);
+    ASSERT_EQ(fit.NormalInverse.size(), 2u);
+    EXPECT_NEAR(static_cast<double>(fit.NormalInverse[0][0]), 7.0 / 3, 1e-17);
+    EXPECT_NEAR(static_cast<double>(fit.NormalInverse[0][1]), -1, 1e-17);
+    EXPECT_NEAR(static_cast<double>(fit.NormalInverse[1][0]), -1, 1e-17);
+    EXPECT_NEAR(static_cast<double>(fit.NormalInverse[1][1]), 0.5, 1e-17);
 }
 
 struct KnownFit {
@@ -168,7 +178,7 @@ TEST(FitFormula, FitsWithAnExactAnswer) {
     for (const KnownFit& c : cases) {
         SCOPED_TRACE(c.rightHandSide);
         const TMatrix data = Data(c.points, c.variables);
-        const std::string text = FitFormula(c.rightHandSide, data);
+        const std::string text = FitFormula(c.rightHandSide, data).Text;
         EXPECT_EQ(text, c.text);
         // The text read back gives the measured values.
         const TVector fitted = EvaluateFormula(text, data);
@@ -183,7 +193,7 @@ TEST(FitFormula, TinyCoefficientIsWrittenInScientificNotationAndReadBack) {
     for (int x = 0; x <= 4000; x += 1000)
         points.push_back({Extended(x), 1.5L + 2.5e-5L * x});
     const TMatrix data = Data(points, 1);
-    const std::string text = FitFormula("a+b*x1", data);
+    const std::string text = FitFormula("a+b*x1", data).Text;
     EXPECT_EQ(text, "Y`=1.5+2.5E-5*x1");
     const TVector fitted = EvaluateFormula(text, data);
     for (size_t p = 0; p < fitted.size(); ++p)
@@ -193,7 +203,7 @@ TEST(FitFormula, TinyCoefficientIsWrittenInScientificNotationAndReadBack) {
     std::vector<Point> scaled;
     for (int x = 0; x < 5; ++x)
         scaled.push_back({Extended(x), 1 + 2 * Extended(x * 1e-3)});
-    EXPECT_EQ(FitFormula("a+b*x1*1E-3", Data(scaled, 1)), "Y`=1+2*x1*1E-3");
+    EXPECT_EQ(FitFormula("a+b*x1*1E-3", Data(scaled, 1)).Text, "Y`=1+2*x1*1E-3");
 }
 
 TEST(FitFormula, FittedFormulaReadBackGivesTheFittedValues) {
@@ -206,10 +216,11 @@ TEST(FitFormula, FittedFormulaReadBackGivesTheFittedValues) {
     }
     const TMatrix data = Data(points, 2);
     const std::string rightHandSide = "a+b*x1+c*x2+d*x1^2+e*x2^2+f*x1*x2";
-    const std::string text = FitFormula(rightHandSide, data);
+    const TModelFit fit = FitFormula(rightHandSide, data);
+    const std::string& text = fit.Text;
     ASSERT_FALSE(text.empty());
     const TVector fitted = EvaluateFormula(text, data);
-    const TVector c = ConstValues();
+    const TVector& c = fit.ConstValues;
     for (size_t p = 0; p < points.size(); ++p) {
         const double x1 = static_cast<double>(points[p][0]);
         const double x2 = static_cast<double>(points[p][1]);
@@ -237,10 +248,10 @@ TEST(FitFormula, CompilingOnceKeepsTheValuesAndTheRandomDraws) {
         const NaiveFit naive = FitNaively(rightHandSide, data);
         const std::uint32_t seedAfterNaive = RandSeed();
         SetRandSeed(20240601);
-        const std::string text = FitFormula(rightHandSide, data);
+        const TModelFit fit = FitFormula(rightHandSide, data);
         EXPECT_EQ(RandSeed(), seedAfterNaive);
-        EXPECT_EQ(!text.empty(), naive.solved);
-        EXPECT_EQ(ConstValues(), naive.values); // bit for bit
+        EXPECT_EQ(fit.Solved, naive.solved);
+        EXPECT_EQ(fit.ConstValues, naive.values); // bit for bit
     }
 }
 
@@ -289,7 +300,7 @@ TEST(FitFormula, SumWithAHugeMeasuredValueOverflowsAtItsRow) {
 
     // Measured values that large without an overflow fit as always.
     const TMatrix huge = Data({{1, 3e4700L}, {2, 5e4700L}, {3, 7e4700L}}, 1);
-    const std::string text = FitFormula("a+b*x1", huge);
+    const std::string text = FitFormula("a+b*x1", huge).Text;
     EXPECT_EQ(text, "Y`=1E4700+2E4700*x1");
 }
 
@@ -333,17 +344,18 @@ TEST(EvaluateFormula, ManyPointsGiveTheValuesAndTheFirstErrorOfOneByOne) {
 }
 
 TEST(FitFormula, BlankAfterTheStarFitsButTheFittedFormulaDoesNotRead) {
-    const std::string text = FitFormula("a+b* x1", kLine);
+    const std::string text = FitFormula("a+b* x1", kLine).Text;
     EXPECT_EQ(text, "Y`=1+2* x1");
     EXPECT_THROW(EvaluateFormula(text, kLine), EExpressionHasBlanks);
 }
 
 TEST(FitFormula, NoDataPointsIsAFailedFitWithoutCompiling) {
     const TMatrix empty(2); // x1 and Y, no points
-    EXPECT_EQ(FitFormula("a+b*x1", empty), "");
-    EXPECT_EQ(ConstNames(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(ConstValues(), (TVector{0, 0}));
-    EXPECT_EQ(FitFormula("a+b*x9+(", empty), "");
+    const TModelFit fit = FitFormula("a+b*x1", empty);
+    EXPECT_EQ(fit.Text, "");
+    EXPECT_EQ(fit.ConstNames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(fit.ConstValues, (TVector{0, 0}));
+    EXPECT_EQ(FitFormula("a+b*x9+(", empty).Text, "");
     EXPECT_TRUE(EvaluateFormula("Y`=1+2*x9", empty).empty());
 }
 

@@ -156,14 +156,15 @@ TEST(ShippedDocuments, EveryFormulaFitsItsSampleDocument) {
                     Number(doc.cells[static_cast<size_t>(row)][static_cast<size_t>(col)]));
             }
         }
-        const std::string fitted = FitFormula(doc.texts[2], data);
+        const TModelFit fit = FitFormula(doc.texts[2], data);
+        const std::string& fitted = fit.Text;
         ASSERT_FALSE(fitted.empty()) << "singular system";
         const TVector values = EvaluateFormula(fitted, data);
         const TMatrix pairs{data[static_cast<size_t>(n)], values};
         EXPECT_GT(Correlation(pairs), 0.999L);
 
         // The constants come out near those the data were made with.
-        const TVector& constants = ConstValues();
+        const TVector& constants = fit.ConstValues;
         ASSERT_EQ(constants.size(), f.Coefficients.size());
         for (size_t k = 0; k < constants.size(); ++k) {
             const double made = f.Coefficients[k];
