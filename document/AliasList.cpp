@@ -103,4 +103,11 @@ bool TAliasList::RemoveIfEmpty(int index) {
     return true;
 }
 
+void TAliasList::Swap(TAliasList& other) {
+    rows_.swap(other.rows_);
+    keys_.swap(other.keys_);
+    Changed();
+    other.Changed();
+}
+
 } // namespace xtq

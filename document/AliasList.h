@@ -47,6 +47,8 @@ public:
     void SetValue(int index, std::string value);
     void Delete(int index);
     void Clear();
+    // Exchanges the rows with `other` (not the listeners); both report the change.
+    void Swap(TAliasList& other);
 
     // Editing rules of the list editor: a row may be appended below or
     // inserted above the current row only when its key is not empty; a row

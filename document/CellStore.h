@@ -8,11 +8,13 @@
 // two variables with all their results (six million cells, four million of
 // them number texts of 16 or 17 characters) take about 190 MB.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace xtq {
@@ -93,6 +95,11 @@ public:
     // Gives every block back once no slot is in use.
     void ReleaseIfUnused() noexcept;
     size_t MemoryBytes() const noexcept { return blocks_.size() * kBlockBytes; }
+    void Swap(TTextSlots& other) noexcept {
+        std::swap(classes_, other.classes_);
+        blocks_.swap(other.blocks_);
+        std::swap(used_, other.used_);
+    }
 
 private:
     static constexpr size_t kBlockBytes = size_t{2} << 20; // one huge page
@@ -141,6 +148,22 @@ public:
 
     // Memory held by the store, in bytes.
     size_t MemoryBytes() const noexcept;
+
+    // Calls visit(col, row, text) for every non-empty cell outside the
+    // columns [0, cols) x rows [0, rows).
+    template <typename Visit> void ForEachCellOutside(int cols, int rows, Visit visit) const {
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            const size_t first = static_cast<int>(c) < cols ? static_cast<size_t>(std::max(rows, 0)) : 0;
+            for (size_t r = first; r < columns_[c].size(); ++r)
+                if (!columns_[c][r].Empty())
+                    visit(static_cast<int>(c), static_cast<int>(r), columns_[c][r].View());
+        }
+    }
+
+    void Swap(TCellStore& other) noexcept {
+        slots_.Swap(other.slots_);
+        columns_.swap(other.columns_);
+    }
 
 private:
     void Write(TCellText& cell, std::string_view text);

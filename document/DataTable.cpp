@@ -47,6 +47,34 @@ void TDataTable::EndUpdate() {
     }
 }
 
+void TDataTable::AssignLayoutAndHiddenCells(const TDataTable& other) {
+    TCellStore cells;
+    other.cells_.ForEachCellOutside(other.colCount_, other.rowCount_,
+                                    [&](int col, int row, std::string_view text) {
+                                        cells.Set(col, row, text);
+                                    });
+    cells_.Swap(cells);
+    rowCount_ = other.rowCount_;
+    colCount_ = other.colCount_;
+    widths_ = other.widths_;
+    heights_ = other.heights_;
+    col_ = other.col_;
+    row_ = other.row_;
+    LayoutChanged();
+}
+
+void TDataTable::SwapContents(TDataTable& other) {
+    cells_.Swap(other.cells_);
+    std::swap(rowCount_, other.rowCount_);
+    std::swap(colCount_, other.colCount_);
+    widths_.swap(other.widths_);
+    heights_.swap(other.heights_);
+    std::swap(col_, other.col_);
+    std::swap(row_, other.row_);
+    LayoutChanged();
+    other.LayoutChanged();
+}
+
 void TDataTable::SetCell(int col, int row, std::string_view text) {
     if (cells_.Set(col, row, text)) CellWritten(col, row);
 }

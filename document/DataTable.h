@@ -96,6 +96,14 @@ public:
     // they are written one by one (Open).
     void ReserveCells(int cols, int rows) { cells_.Reserve(cols, rows); }
 
+    // The layout of `other` (counts, widths, heights, current cell) with its
+    // cells outside the counts, and no cell inside them: the table as Open
+    // finds it once the cells inside the counts are emptied.
+    void AssignLayoutAndHiddenCells(const TDataTable& other);
+    // Exchanges everything but the listeners and open updates; reports
+    // TableChanged.
+    void SwapContents(TDataTable& other);
+
     // Memory held by the cell store, in bytes.
     size_t CellMemoryBytes() const { return cells_.MemoryBytes(); }
 

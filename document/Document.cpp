@@ -63,6 +63,8 @@ public:
 private:
     const TRegressDocument& document_;
     TProgressMeter meter_;
+    // The computations the command calls beat into its meter.
+    TBeatScope beats_{&meter_};
 };
 
 // Applies what the reader hands on, item by item.
@@ -71,6 +73,7 @@ public:
     explicit TFileSink(TRegressDocument& document) : document_(document) {}
 
     void ReadText(TDocumentLine line, std::string_view text) override {
+        readAnything_ = true;
         document_.SetText(FieldOfLine(line), std::string(text));
     }
     void ClearAliases() override { document_.aliases_.Clear(); }
@@ -90,6 +93,7 @@ public:
                                    "（文件中的表格列数是" + IntToStr(cols) + "）");
     }
     void ReadCell(int col, int row, std::string_view text) override {
+        cellsRead_ = true;
         document_.table_.SetCell(col, row, text);
     }
     void ReadPosition(std::uint64_t done, std::uint64_t total) override {
@@ -105,12 +109,18 @@ public:
             document_.table_.ReserveCells(
                 cols, static_cast<int>(std::min<std::uint64_t>(fit, static_cast<unsigned>(rows))));
         }
-        if (document_.meter_ != nullptr) document_.meter_->Advance(done, total);
+        Beat(done, total);
     }
+
+    // True once the file gave a line: it could be opened and read.
+    bool ReadAnything() const { return readAnything_; }
+    bool CellsRead() const { return cellsRead_; }
 
 private:
     TRegressDocument& document_;
     bool reserved_ = false;
+    bool readAnything_ = false;
+    bool cellsRead_ = false;
 };
 
 // Presents the document's items to the writer.
@@ -132,14 +142,31 @@ public:
         return document_.table_.Cell(col, row);
     }
     void WritePosition(int done, int total) const override {
-        if (document_.meter_ != nullptr)
-            document_.meter_->Advance(static_cast<std::uint64_t>(done),
-                                      static_cast<std::uint64_t>(total));
+        // A stop here leaves the old file as it was.
+        Beat(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
     }
 
 private:
     const TRegressDocument& document_;
 };
+
+TRegressDocument::TRegressDocument(const TRegressDocument& current, TScratch) {
+    aliases_ = current.aliases_;
+    aliases_.SetListeners(&listeners_);
+    table_.SetListeners(&listeners_);
+    table_.AssignLayoutAndHiddenCells(current.table_);
+    fields_ = current.fields_;
+}
+
+void TRegressDocument::Adopt(TRegressDocument& read) {
+    const std::array<std::string, kFieldCount> before = fields_;
+    fields_.swap(read.fields_);
+    for (int f = 0; f < kFieldCount; ++f)
+        if (fields_[f] != before[f]) Notify(static_cast<TField>(f));
+    aliases_.Swap(read.aliases_);
+    table_.SwapContents(read.table_);
+    listeners_.Notify([](TDocumentListener& l) { l.CurrentCellChanged(); });
+}
 
 TRegressDocument::TRegressDocument() {
     aliases_.SetListeners(&listeners_);
@@ -255,24 +282,51 @@ void TRegressDocument::NewDocument(const std::string& path) {
 
 void TRegressDocument::OpenDocument(const std::string& path) {
     TCommand command(*this);
-    SetFileName(path);
-    if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
-    Read(path);
+    Read(path, true);
     command.Finish();
 }
 
 void TRegressDocument::ReadDocument(const std::string& path) {
     TCommand command(*this);
-    Read(path);
+    Read(path, false);
     command.Finish();
 }
 
-void TRegressDocument::Read(const std::string& path) {
+void TRegressDocument::Read(const std::string& path, bool open) {
+    // The file is read into a copy of the document as it is once the cells
+    // inside the counts are emptied, and that copy becomes the document
+    // afterwards: a file that cannot be opened, or a stop, changes nothing.
+    TRegressDocument read(*this, TScratch{});
+    TFileSink sink(read);
+    std::exception_ptr failure;
+    try {
+        TTableUpdate update(read.table_);
+        ReadDocumentFile(path, sink);
+    } catch (const ECommandCancelled&) {
+        throw;
+    } catch (...) {
+        if (!sink.ReadAnything()) {
+            if (open && recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
+            throw;
+        }
+        failure = std::current_exception();
+    }
+    // Without cells from the file the header row and the row numbers are
+    // those the count rules give, so the table can be regressed and saved.
+    if (!sink.CellsRead()) {
+        read.table_.ApplyDataPointCount(read.Text(TField::DataPointCount));
+        read.table_.ApplyVariableCount(read.Text(TField::VariableCount));
+    }
+    {
+        TTableUpdate update(table_);
+        Adopt(read);
+    }
     SetLastFit(nullptr);
-    TTableUpdate update(table_);
-    table_.EmptyCellsInside(0);
-    TFileSink sink(*this);
-    ReadDocumentFile(path, sink);
+    if (open) {
+        SetFileName(path);
+        if (recentFiles_ != nullptr) recentFiles_->AddRecentFile(path);
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TRegressDocument::WriteDocument(const std::string& path) const {

@@ -162,7 +162,15 @@ private:
     void SetFileName(const std::string& path);
     // The commands without the busy guard, for use inside a command.
     TRegressOutcome RunRegression();
-    void Read(const std::string& path);
+    // Reads the file; Open (`open`) also names it in the title and the
+    // recent-files list.
+    void Read(const std::string& path, bool open);
+    // A copy of `current` as Open finds it once the cells inside the counts
+    // are emptied, without listeners.
+    struct TScratch {};
+    TRegressDocument(const TRegressDocument& current, TScratch);
+    // Takes over what `read` holds, reporting every change.
+    void Adopt(TRegressDocument& read);
     void Write(const std::string& path) const;
 
     std::array<std::string, kFieldCount> fields_;

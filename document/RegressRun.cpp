@@ -3,6 +3,7 @@
 #include "document/RegressRun.h"
 
 #include "core/HugePages.h"
+#include "core/Heartbeat.h"
 #include "core/IntegerText.h"
 #include "core/Parts.h"
 #include "document/CellConversion.h"
@@ -156,8 +157,13 @@ TRegressOutcome TRegressDocument::RunRegression() {
     ForEachPart(parts, [&](int part) {
         const auto [first, last] = PartRows(m, part, parts);
         for (int row = first; row < last; ++row) {
-            if (part == 0 && row % kProgressRows == 0)
-                meter.Advance(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(last));
+            if (row % kProgressRows == 0) {
+                if (part == 0) {
+                    Beat(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(last));
+                } else {
+                    Beat();
+                }
+            }
             for (int col = 1; col <= measured; ++col) {
                 Extended value;
                 if (!TryCellToExtended(table.Cell(col, row), value)) {
@@ -181,9 +187,16 @@ TRegressOutcome TRegressDocument::RunRegression() {
     auto result = std::make_unique<TFitResult>();
     result->Fit = FitFormula(Text(TField::RightSide), data);
     const bool singular = !result->Fit.Solved;
+    const std::string shownBefore = Text(TField::FittedFormula);
     SetText(TField::FittedFormula, result->Fit.Text);
     meter.Stage(55, 62);
-    result->Fitted = EvaluateFormula(Text(TField::FittedFormula), data);
+    try {
+        result->Fitted = EvaluateFormula(Text(TField::FittedFormula), data);
+    } catch (const ECommandCancelled&) {
+        // A stopped run leaves every text as it was.
+        SetText(TField::FittedFormula, shownBefore);
+        throw;
+    }
     const TVector& values = result->Fitted;
 
     // 6. Per-row results; the errors in double, all of them before any text
@@ -201,6 +214,7 @@ TRegressOutcome TRegressDocument::RunRegression() {
         for (size_t p = first; p < last; ++p)
             errors[p] = RelativeError(data[n][p], values[p]);
     });
+    // Writing the results is not stopped halfway.
     meter.Stage(62, 100);
     {
         TTableUpdate update(table);

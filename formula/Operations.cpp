@@ -2,6 +2,8 @@
 
 #include "formula/Arithmetic.h"
 
+#include "core/Heartbeat.h"
+
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -36,6 +38,9 @@ double IntegerPower(double base, double exponent) {
             } else {
                 std::uint32_t i = 1;
                 for (; i < count && result != 0.0; ++i) {
+                    // Up to 2^31 multiplications take seconds: a long command
+                    // can be stopped meanwhile.
+                    if ((i & 0xFFFFF) == 0) Beat();
                     result = static_cast<double>(static_cast<Extended>(result) * base);
                     if (std::isinf(result)) throw EOverflow(kOverflowMessage);
                 }

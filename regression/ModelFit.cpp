@@ -1,6 +1,7 @@
 #include "regression/ModelFit.h"
 
 #include "core/AsciiCase.h"
+#include "core/Heartbeat.h"
 #include "core/HugePages.h"
 #include "core/Parts.h"
 #include "formula/Errors.h"
@@ -55,6 +56,9 @@ bool DrawsRandomNumbers(const std::string& expression) {
     const std::string upper = UpperAscii(expression);
     return upper.find("RND") != std::string::npos || upper.find("RANDOM") != std::string::npos;
 }
+
+// Points between two beats of a long fit or evaluation.
+constexpr std::size_t kBeatPoints = 1024;
 
 // Rows handed to the solver at once when the sums cannot overflow.
 constexpr std::size_t kBlockRows = 64;
@@ -172,6 +176,7 @@ TModelFit FitFormula(const std::string& rightHandSide, const TMatrix& data) {
     rows.Measured(data[n][0]);
 
     for (std::size_t p = 1; p < m; ++p) {
+        if (p % kBeatPoints == 0) Beat(p, m);
         for (std::size_t v = 0; v < n; ++v) {
             const double value = CellValue(data[v][p]);
             for (std::size_t t = 0; t < k; ++t)
@@ -222,6 +227,7 @@ TVector EvaluateFormula(const std::string& fitted, const TMatrix& data) {
         const std::vector<double*>& variables = part > 0 ? ownCells : cells;
         const auto [first, last] = PartRange(m, part, parts);
         for (std::size_t p = first; p < last; ++p) {
+            if (p % kBeatPoints == 0) Beat(part == 0 ? p - first : 0, part == 0 ? last - first : 0);
             for (std::size_t v = 0; v < n; ++v)
                 *variables[v] = CellValue(data[v][p]);
             result[p] = evaluator.Value();

@@ -91,7 +91,9 @@ TEST_F(FileCommands, AMissingFileIsReportedAndStillListed) {
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Text, "File not found.");
     EXPECT_EQ(dialogs.Messages[0].Title, "Xtq");
-    EXPECT_EQ(window->windowTitle().toStdString(), "Orvane(XTQ V1.1)-" + missing);
+    // The window keeps its title and its table; the path is listed.
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Orvane(XTQ V1.1)-空白"));
+    EXPECT_EQ(Doc().Table().Cell(1, 0), "X1");
     EXPECT_EQ(MenuItem(6)->text().toStdString(), missing);
 }
 
