@@ -153,7 +153,8 @@ public:
     // columns [0, cols) x rows [0, rows).
     template <typename Visit> void ForEachCellOutside(int cols, int rows, Visit visit) const {
         for (size_t c = 0; c < columns_.size(); ++c) {
-            const size_t first = static_cast<int>(c) < cols ? static_cast<size_t>(std::max(rows, 0)) : 0;
+            const size_t first =
+                static_cast<int>(c) < cols ? static_cast<size_t>(std::max(rows, 0)) : 0;
             for (size_t r = first; r < columns_[c].size(); ++r)
                 if (!columns_[c][r].Empty())
                     visit(static_cast<int>(c), static_cast<int>(r), columns_[c][r].View());

@@ -49,10 +49,9 @@ void TDataTable::EndUpdate() {
 
 void TDataTable::AssignLayoutAndHiddenCells(const TDataTable& other) {
     TCellStore cells;
-    other.cells_.ForEachCellOutside(other.colCount_, other.rowCount_,
-                                    [&](int col, int row, std::string_view text) {
-                                        cells.Set(col, row, text);
-                                    });
+    other.cells_.ForEachCellOutside(
+        other.colCount_, other.rowCount_,
+        [&](int col, int row, std::string_view text) { cells.Set(col, row, text); });
     cells_.Swap(cells);
     rowCount_ = other.rowCount_;
     colCount_ = other.colCount_;

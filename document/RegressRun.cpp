@@ -2,15 +2,15 @@
 
 #include "document/RegressRun.h"
 
-#include "core/HugePages.h"
 #include "core/Heartbeat.h"
+#include "core/HugePages.h"
 #include "core/IntegerText.h"
 #include "core/Parts.h"
 #include "document/CellConversion.h"
 #include "document/Document.h"
 #include "document/TextRules.h"
-#include "formula/Random.h"
 #include "formula/Errors.h"
+#include "formula/Random.h"
 #include "regression/Correlation.h"
 #include "regression/FitResult.h"
 #include "regression/ModelFit.h"
@@ -18,8 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>

@@ -1,8 +1,7 @@
 #include "formula/Operations.h"
 
-#include "formula/Arithmetic.h"
-
 #include "core/Heartbeat.h"
+#include "formula/Arithmetic.h"
 
 #include <cfenv>
 #include <cmath>
