@@ -1,10 +1,11 @@
 // XTQ: the equation regression program's window.
 //
-// For measuring the start-up only (scripts/startup-time.sh): with
-// XTQ_FIRST_PAINT_EXIT set, the program prints the wall-clock time at which
-// the window's first paint has finished (nanoseconds since the epoch) and the
-// milliseconds since main began, then quits.
+// For measuring the start-up only (scripts/startup-time.sh): with the option
+// --first-paint-exit, the program prints the wall-clock time at which the
+// window's first paint has finished (nanoseconds since the epoch) and the
+// microseconds since main began, then quits.
 
+#include "ui/SystemClose.h"
 #include "ui/Unit1.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@
 #include <QTranslator>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -59,6 +60,7 @@ private:
 
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
+    xtq::ui::CatchTerminationSignal();
     QApplication application(argc, argv);
     // Qt's own texts (dialog buttons, file dialogs) in Simplified Chinese.
     QTranslator translator;
@@ -71,8 +73,10 @@ int main(int argc, char** argv) {
     const QByteArray executable = QCoreApplication::applicationFilePath().toUtf8();
     xtq::ui::TFormRegress window(
         std::string(executable.constData(), static_cast<size_t>(executable.size())), dialogs);
+    xtq::ui::FollowSystemCloseRequests(window);
     TFirstPaintProbe probe(&window, start);
-    if (std::getenv("XTQ_FIRST_PAINT_EXIT") != nullptr) application.installEventFilter(&probe);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--first-paint-exit") == 0) application.installEventFilter(&probe);
     window.show();
     return QApplication::exec();
 }

@@ -78,9 +78,6 @@ struct TBenchWindow {
         std::filesystem::remove_all(root, ignored);
     }
 
-    QObject* OpenAction() const { return window->findChild<QObject*>("File_Open"); }
-    QObject* SaveAction() const { return window->findChild<QObject*>("File_Save"); }
-
     std::filesystem::path root;
     TScriptedDialogs dialogs;
     std::unique_ptr<xtq::ui::TFormRegress> window;
@@ -99,7 +96,7 @@ void BM_WindowOpen(benchmark::State& state) {
         w.window->File_NewClick();
         QApplication::processEvents();
         state.ResumeTiming();
-        w.window->File_OpenClick(w.OpenAction());
+        w.window->File_OpenClick();
         QApplication::processEvents();
     }
     if (w.window->Document().Table().RowCount() != 1'000'001)
@@ -111,7 +108,7 @@ BENCHMARK(BM_WindowOpen)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark
 // Regress on the opened document (the result texts are those already there).
 void BM_WindowRegress(benchmark::State& state) {
     TBenchWindow& w = Window();
-    w.window->File_OpenClick(w.OpenAction());
+    w.window->File_OpenClick();
     for (auto _ : state) {
         w.window->SBRegressClick();
         QApplication::processEvents();
@@ -123,9 +120,9 @@ BENCHMARK(BM_WindowRegress)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchm
 // Save over the opened file, flushed to the disk.
 void BM_WindowSave(benchmark::State& state) {
     TBenchWindow& w = Window();
-    w.window->File_OpenClick(w.OpenAction());
+    w.window->File_OpenClick();
     for (auto _ : state) {
-        w.window->File_SaveClick(w.SaveAction());
+        w.window->File_SaveClick(xtq::ui::TSaveKind::Save);
         QApplication::processEvents();
     }
     state.counters["peak_RSS_MiB"] = PeakResidentMiB();

@@ -1,6 +1,7 @@
 #include "ui/AliasEditor.h"
 
 #include "document/AliasList.h"
+#include "ui/QtText.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -10,11 +11,6 @@
 
 namespace xtq::ui {
 namespace {
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 class TAliasDelegate : public QStyledItemDelegate {
 public:
@@ -131,7 +127,7 @@ void TAliasModel::ListChanged() {
 // ---- TAliasEditor ----
 
 TAliasEditor::TAliasEditor(TAliasList& list, TCommandRunner run, QWidget* parent)
-    : QTableView(parent), list_(list), run_(run) {
+    : TEditingGrid(parent), list_(list), run_(run) {
     setObjectName("ValueListEditor1");
     model_ = new TAliasModel(list_, run_, this);
     setModel(model_);
@@ -278,15 +274,6 @@ void TAliasEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-}
-
-void TAliasEditor::CommitEditor() {
-    // The editors are the line edits the delegate puts on the viewport.
-    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>()) {
-        if (!editor->isVisible()) continue;
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
 }
 
 } // namespace xtq::ui

@@ -10,6 +10,8 @@
 // key that the list refuses (a duplicate, an "=") is reported when the cell
 // is left, and the cell is edited again with the refused text.
 
+#include "ui/EditingGrid.h"
+
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <functional>
@@ -49,7 +51,7 @@ private:
     int rows_;
 };
 
-class TAliasEditor : public QTableView {
+class TAliasEditor : public TEditingGrid {
     Q_OBJECT
 
 public:
@@ -60,8 +62,6 @@ public:
     void ListChanged();
     // Undoes the edits of the current row (Escape).
     void RestoreCurrentRow();
-    // Stores the text of an open cell editor into the cell.
-    void CommitEditor();
     // Text for the next editor instead of the cell's text, once.
     QString TakePendingText(bool& present);
 

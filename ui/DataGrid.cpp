@@ -1,6 +1,7 @@
 #include "ui/DataGrid.h"
 
 #include "document/Document.h"
+#include "ui/QtText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,10 +13,6 @@
 
 namespace xtq::ui {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Data cells as the grid paints them: the text at (left + 2, top + 2), the
 // selection in the highlight colour and the current cell with a focus frame.
@@ -76,7 +73,7 @@ int TTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    return FromUtf8(document_.Table().Cell(index.column() + 1, index.row() + 1));
+    return Q(document_.Table().Cell(index.column() + 1, index.row() + 1));
 }
 
 bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -153,7 +150,7 @@ void TFixedHeader::paintSection(QPainter* painter, const QRect& rect, int logica
 // ---- TDataGrid ----
 
 TDataGrid::TDataGrid(TRegressDocument& document, QWidget* parent)
-    : QTableView(parent), document_(document), table_(document.Table()) {
+    : TEditingGrid(parent), document_(document), table_(document.Table()) {
     setObjectName("Tabelle");
     model_ = new TTableModel(document_, this);
     top_ = new TFixedHeader(Qt::Horizontal, *this);
@@ -221,7 +218,7 @@ void TDataGrid::TabelleDrawCell(QPainter& painter, int col, int row, const QRect
     painter.setFont(font());
     painter.setPen(pal.color(QPalette::ButtonText));
     painter.drawText(cell.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     FromUtf8(table_.Cell(col, row)));
+                     Q(table_.Cell(col, row)));
     if (TRegressDocument::HasHeaderDisplay(col, row)) {
         // The display text over the stored one, on an opaque background.
         const QString text = QString::fromStdString(document_.HeaderPaintText(col));
@@ -347,15 +344,6 @@ void TDataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
     table_.SetCol(current.column() + 1);
     table_.SetRow(current.row() + 1);
     syncing_ = false;
-}
-
-void TDataGrid::CommitEditor() {
-    // The editors are the line edits the delegate puts on the viewport.
-    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>()) {
-        if (!editor->isVisible()) continue;
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
 }
 
 } // namespace xtq::ui

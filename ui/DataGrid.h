@@ -6,6 +6,8 @@
 // with the aliases and the left-side name. Every cell position is one pixel
 // wider and higher than its width and height, for the grid line after it.
 
+#include "ui/EditingGrid.h"
+
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QTableView>
@@ -60,7 +62,7 @@ private:
     TDataGrid& grid_;
 };
 
-class TDataGrid : public QTableView {
+class TDataGrid : public TEditingGrid {
     Q_OBJECT
 
 public:
@@ -77,8 +79,6 @@ public:
     void CurrentCellChanged();
     // The header display depends on the alias list and the left-side name.
     void HeaderDisplayChanged();
-    // Stores the text of an open cell editor into the cell.
-    void CommitEditor();
 
     // Paints cell (col, row) of the fixed row or column in `cell` (grid line
     // excluded), with the header display where it applies.

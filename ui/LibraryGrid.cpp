@@ -1,6 +1,7 @@
 #include "ui/LibraryGrid.h"
 
 #include "document/FormulaLibrary.h"
+#include "ui/QtText.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -15,11 +16,6 @@
 
 namespace xtq::ui {
 namespace {
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 TLibraryField FieldOfColumn(int column) {
     return static_cast<TLibraryField>(std::clamp(column, 0, kLibraryFieldCount - 1));
@@ -179,7 +175,7 @@ void TLibraryModel::Refresh() {
 
 TLibraryGrid::TLibraryGrid(TFormulaLibrary& library, TCommandRunner run,
                            std::function<bool()> confirmDelete, QWidget* parent)
-    : QTableView(parent), library_(library), run_(std::move(run)),
+    : TEditingGrid(parent), library_(library), run_(std::move(run)),
       confirmDelete_(std::move(confirmDelete)) {
     setObjectName("DBGrid1");
     model_ = new TLibraryModel(library_, run_, this);
@@ -242,15 +238,10 @@ void TLibraryGrid::AfterStep() {
     if (Changed) Changed();
 }
 
-void TLibraryGrid::CommitEditor() {
-    bool committed = false;
-    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>()) {
-        if (!editor->isVisible()) continue;
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-        committed = true;
-    }
-    if (committed) AfterStep();
+bool TLibraryGrid::CommitEditor() {
+    if (!TEditingGrid::CommitEditor()) return false;
+    AfterStep();
+    return true;
 }
 
 void TLibraryGrid::DeleteAsked() {

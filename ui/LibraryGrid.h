@@ -46,7 +46,7 @@ private:
     int rows_ = 0;
 };
 
-class TLibraryGrid : public QTableView {
+class TLibraryGrid : public TEditingGrid {
     Q_OBJECT
 
 public:
@@ -58,7 +58,7 @@ public:
     // Shows the table as it is now and makes its current record current.
     void Refresh();
     // Stores the text of an open cell editor into the record.
-    void CommitEditor();
+    bool CommitEditor();
     // Called after every change that the grid made to the table.
     std::function<void()> Changed;
 

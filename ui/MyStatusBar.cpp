@@ -1,7 +1,10 @@
 #include "ui/MyStatusBar.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <algorithm>
 
 namespace xtq::ui {
@@ -16,7 +19,46 @@ TMyStatusBar::TMyStatusBar(QWidget* parent) : QStatusBar(parent) {
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     progressBar_->hide();
+    cancelButton_ = new QToolButton(this);
+    cancelButton_->setObjectName("CancelButton");
+    cancelButton_->setText(QString::fromUtf8("取消"));
+    cancelButton_->setToolTip(QString::fromUtf8("停止正在执行的命令（Esc）"));
+    cancelButton_->setFocusPolicy(Qt::NoFocus);
+    cancelButton_->hide();
     pIndex_ = 2;
+}
+
+namespace {
+
+constexpr int kCancelWidth = 40;
+
+} // namespace
+
+void TMyStatusBar::SetCancelShown(bool shown) {
+    if (cancelShown_ == shown) return;
+    cancelShown_ = shown;
+    if (!shown) cancelButton_->hide();
+    repaint();
+}
+
+bool TMyStatusBar::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        for (int i = 0; i < PanelCount(); ++i) {
+            const TStatusPanel& panel = panels_[static_cast<size_t>(i)];
+            const QRect r = PanelRect(i);
+            if (!r.contains(at) || panel.Style != TPanelStyle::Text) continue;
+            if (fontMetrics().horizontalAdvance(panel.Text) > r.width() - 6) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), panel.Text, this,
+                                   r);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QStatusBar::event(event);
 }
 
 TMyStatusBar::~TMyStatusBar() {
@@ -93,8 +135,10 @@ void TMyStatusBar::paintEvent(QPaintEvent*) {
             painter.setPen(palette().color(QPalette::WindowText));
             painter.setFont(font());
             const QRect textRect(r.left() + 3, r.top(), right - r.left() - 6, r.height());
+            const QString shown =
+                painter.fontMetrics().elidedText(panel.Text, Qt::ElideRight, textRect.width());
             painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                             panel.Text);
+                             shown);
         }
     }
 }
@@ -104,8 +148,15 @@ void TMyStatusBar::DrawPanel(QPainter& painter, int index, const QRect& rect) {
     if (index != pIndex_) return;
     // One pixel beyond the panel at the left, top and bottom, twelve short of
     // its right edge.
-    const QRect place(QPoint(rect.left() - 1, rect.top() - 1),
-                      QPoint(rect.right() + 1 - 12 - 1, rect.bottom() + 1));
+    QRect place(QPoint(rect.left() - 1, rect.top() - 1),
+                QPoint(rect.right() + 1 - 12 - 1, rect.bottom() + 1));
+    if (cancelShown_) {
+        const QRect button(QPoint(place.right() + 1 - kCancelWidth, place.top()),
+                           QPoint(place.right(), place.bottom()));
+        place.setRight(button.left() - 3);
+        if (cancelButton_->geometry() != button) cancelButton_->setGeometry(button);
+        if (cancelButton_->isHidden()) cancelButton_->show();
+    }
     if (progressBar_->geometry() != place) progressBar_->setGeometry(place);
     if (progressBar_->isHidden()) progressBar_->show();
 }

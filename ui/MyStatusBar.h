@@ -8,6 +8,7 @@
 #include <vector>
 
 class QProgressBar;
+class QToolButton;
 
 namespace xtq::ui {
 
@@ -47,12 +48,20 @@ public:
 
     QProgressBar* ProgressBar() const { return progressBar_; }
 
+    // While a long command runs: the Cancel button at the right end of the
+    // progress panel, the progress bar shortened to make room for it.
+    QToolButton* CancelButton() const { return cancelButton_; }
+    void SetCancelShown(bool shown);
+
     // The rectangle of a panel in the bar's coordinates (right and bottom
     // excluded); the last panel reaches the right edge of the bar.
     QRect PanelRect(int index) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A text panel whose text does not fit shows it cut with "…" and whole
+    // in a tool tip.
+    bool event(QEvent* event) override;
     // Called for every owner-drawn panel that paints.
     virtual void DrawPanel(QPainter& painter, int index, const QRect& rect);
 
@@ -60,6 +69,8 @@ private:
     std::vector<TStatusPanel> panels_;
     int pIndex_ = 2;
     QProgressBar* progressBar_ = nullptr;
+    QToolButton* cancelButton_ = nullptr;
+    bool cancelShown_ = false;
 };
 
 } // namespace xtq::ui

@@ -1,589 +1,160 @@
 #include "ui/Unit1.h"
 
-#include "document/AliasDecoding.h"
+#include "core/Heartbeat.h"
 #include "document/CommandErrors.h"
-#include "document/ProgramPaths.h"
 #include "ui/AliasEditor.h"
 #include "ui/DataGrid.h"
 #include "ui/LibraryGrid.h"
 #include "ui/ManualText.h"
 #include "ui/MyStatusBar.h"
+#include "ui/QtText.h"
 
-#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <algorithm>
-#include <clocale>
 #include <exception>
-
-// The pictures are resources of the static library; they are registered
-// before the first window uses them.
-static void InitPictures() {
-    Q_INIT_RESOURCE(xtq_ui);
-}
 
 namespace xtq::ui {
 namespace {
 
-constexpr const char* kDesignFontFamily = "宋体";
-constexpr int kDesignFontPixels = 12;
 constexpr const char* kDocumentFilter = "方程回归数据文件(*.rgs)";
-constexpr int kComputationPage = 0;
-constexpr int kFormulaPage = 1;
-// The page size of the design; the window is sized so that its pages have it.
-constexpr int kPageWidth = 883;
-constexpr int kPageHeight = 573;
-constexpr int kTabelleHeight = 293;
+// After the options file could not be written at a close.
+constexpr const char* kCloseAnywayQuestion =
+    "最近打开的文件列表无法保存。仍然关闭窗口（不保存该列表）吗？";
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-// A horizontal rule along the top or the bottom of its box.
-class TBevel : public QWidget {
-public:
-    TBevel(bool atBottom, QWidget* parent) : QWidget(parent), atBottom_(atBottom) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const int y = atBottom_ ? height() - 2 : 0;
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawLine(0, y, width() - 1, y);
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawLine(0, y + 1, width() - 1, y + 1);
-    }
-
-private:
-    bool atBottom_;
-};
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left, int top,
-                  bool bold = false, bool navy = false) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setObjectName(name);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    if (navy) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
-        label->setPalette(palette);
-    }
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text, int left, int top,
-                    int width, int height, bool readOnly = false) {
-    auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
-    edit->setObjectName(name);
-    edit->setGeometry(left, top, width, height);
-    edit->setReadOnly(readOnly);
-    edit->setTextMargins(0, 0, 0, 0);
-    return edit;
-}
-
-QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, int left, int top, int width,
-                         int height) {
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName(name);
-    memo->setGeometry(left, top, width, height);
-    memo->setReadOnly(true);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    return memo;
-}
-
-// A group box whose etched frame starts at half the title's height, the title
-// set into the frame's top line at the left.
-class TGroupBox : public QGroupBox {
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const int top = metrics.height() / 2;
-        const QRect frame(0, top, width() - 2, height() - top - 2);
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(frame);
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(frame.translated(1, 1));
-        const QString text = title();
-        const QRect caption(8, 0, metrics.horizontalAdvance(text) + 4, metrics.height());
-        painter.fillRect(caption, palette().window());
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(caption.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
-    }
-};
-
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title, int left, int top,
-                     int width, int height) {
-    auto* group = new TGroupBox(QString::fromUtf8(title), parent);
-    group->setObjectName(name);
-    group->setGeometry(left, top, width, height);
-    return group;
-}
-
-QIcon Picture(const char* name) {
-    return QIcon(QString(":/xtq/icons/%1.svg").arg(name));
-}
-
-// Keeps a widget at the bottom of its parent across the parent's full width.
-class TBottomAnchor : public QObject {
-public:
-    TBottomAnchor(QWidget* child, int height) : QObject(child), child_(child), height_(height) {
-        child->parentWidget()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize && watched == child_->parentWidget()) {
-            const QWidget* page = child_->parentWidget();
-            child_->setGeometry(0, page->height() - height_, page->width(), height_);
-        }
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+        return true;
+    default:
         return false;
     }
-
-private:
-    QWidget* child_;
-    int height_;
-};
+}
 
 } // namespace
-
-// ---- Font ----
-
-QFont DesignFont() {
-    QFont font(QString::fromUtf8(kDesignFontFamily));
-    font.setPixelSize(kDesignFontPixels);
-    return font;
-}
-
-void InstallDesignFont() {
-    const QString family = QString::fromUtf8(kDesignFontFamily);
-    const QStringList families = QFontDatabase::families();
-    if (!families.contains(family) && !families.contains("SimSun")) {
-        // One installed Simplified-Chinese face for Latin and Chinese alike.
-        static const char* const kPreferred[] = {"WenQuanYi Zen Hei", "Noto Sans CJK SC",
-                                                 "Noto Serif CJK SC", "AR PL UMing CN",
-                                                 "Droid Sans Fallback"};
-        QString substitute;
-        for (const char* name : kPreferred)
-            if (families.contains(QString::fromUtf8(name))) {
-                substitute = QString::fromUtf8(name);
-                break;
-            }
-        if (substitute.isEmpty()) {
-            const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-            if (!chinese.isEmpty()) substitute = chinese.front();
-        }
-        if (!substitute.isEmpty()) QFont::insertSubstitution(family, substitute);
-    } else if (!families.contains(family)) {
-        QFont::insertSubstitution(family, "SimSun");
-    }
-    QApplication::setFont(DesignFont());
-}
 
 // ---- Construction ----
 
 TFormRegress::TFormRegress(const std::string& executablePath, IUserDialogs& dialogs,
                            QWidget* parent)
-    : QMainWindow(parent), executablePath_(executablePath), dialogs_(dialogs),
-      appTitle_(Q(ApplicationTitle(executablePath))), programDir_(ProgramDirOf(executablePath)),
-      libraryFile_(LibraryFileOf(programDir_)), recent_(OptionsFileOf(programDir_)) {
-    setObjectName("FormRegress");
-    InitPictures();
-    CreateDesign();
-    document_.AddListener(this);
-    document_.SetRecentFiles(this);
-    document_.SetProgress(this);
+    : QMainWindow(parent), model_(executablePath), dialogs_(dialogs) {
+    const TCommandRunner run = [this](const std::function<void()>& c) { return RunCommand(c); };
+    CreateDesign(this, TDesignModels{Document(), Library(), run, [this] {
+                                         return dialogs_.MessageBox(
+                                             this, QString::fromUtf8(kDeleteRecordPrompt),
+                                             "Confirm", TMessageIcon::Question,
+                                             TMessageButtons::OkCancel);
+                                     }});
+    setWindowTitle(Q(Document().Text(TField::Title)));
+    BindControls();
+    BindActions();
+    Document().AddListener(this);
+    Document().SetProgress(this);
+    model_.SetListener(this);
     qApp->installEventFilter(this);
     FormCreate();
 }
 
 TFormRegress::~TFormRegress() {
     qApp->removeEventFilter(this);
-    document_.SetProgress(nullptr);
-    document_.SetRecentFiles(nullptr);
-    document_.RemoveListener(this);
+    model_.SetListener(nullptr);
+    Document().SetProgress(nullptr);
+    Document().RemoveListener(this);
 }
 
-void TFormRegress::CreateDesign() {
-    setWindowTitle(Q(document_.Text(TField::Title)));
-    setFont(DesignFont());
-    CreateMenus();
+// ---- Binding to the model ----
 
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    CreateToolBar();
-    column->addWidget(findChild<QFrame*>("CoolBar1"));
-
-    PageControl1 = new QTabWidget(central);
-    PageControl1->setObjectName("PageControl1");
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName("TabSheet2");
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName("TabSheet3");
-    PageControl1->addTab(TabSheet1, QString::fromUtf8("回归计算"));
-    PageControl1->addTab(TabSheet2, QString::fromUtf8("公式定义"));
-    PageControl1->addTab(TabSheet3, QString::fromUtf8("简易说明"));
-    column->addWidget(PageControl1, 1);
-    setCentralWidget(central);
-
-    CreateComputationPage();
-    CreateFormulaPage();
-    CreateManualPage();
-    CreateStatusBar();
-    SetTabOrders();
-
+void TFormRegress::BindControls() {
+    // The controls that show the document's fields, by their names.
+    fieldControls_ = {
+        {TField::LeftName, EditFd},          {TField::LeftNameMirror, EditFa},
+        {TField::RightSide, EditEqual},      {TField::DisplayedFormula, EditAeq},
+        {TField::DataPointCount, EditNuRow}, {TField::VariableCount, EditNuCol},
+        {TField::Correlation, LabelR},       {TField::MaxError, Labelem},
+        {TField::MeanError, Labelea},        {TField::Coefficients, MemoCoefs},
+        {TField::FittedFormula, MemoResult},
+    };
+    for (const auto& [field, control] : fieldControls_)
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) BindField(edit, field);
+    EditFd->installEventFilter(this);
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this](int index) { PageChanged(index); });
-
-    // The designed size: the pages get the size they were laid out for.
-    TabSheet1->setMinimumSize(kPageWidth, kPageHeight);
-    adjustSize();
-    const QSize designed = size();
-    TabSheet1->setMinimumSize(0, 0);
-    resize(designed);
+    connect(MyStatusBar1->CancelButton(), &QToolButton::clicked, this, [] { RequestStop(); });
 }
 
-void TFormRegress::CreateMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName("MainMenu1");
-    auto action = [this](QMenu* menu, const char* name, const char* caption) {
-        auto* item = menu->addAction(QString::fromUtf8(caption));
-        item->setObjectName(name);
-        return item;
-    };
-    Main_File = bar->addMenu(QString::fromUtf8("&F 文件"));
-    Main_File->setObjectName("Main_File");
-    File_New = action(Main_File, "File_New", "&N 新建");
-    File_Open = action(Main_File, "File_Open", "&O 打开");
-    Main_File->addSeparator()->setObjectName("N2");
-    File_Save = action(Main_File, "File_Save", "&S 保存");
-    File_Saveas = action(Main_File, "File_Saveas", "&A 另存为");
-    Main_File->addSeparator()->setObjectName("N1");
-    File_Exit = action(Main_File, "File_Exit", "&E 结束");
-
-    MainCal = bar->addMenu(QString::fromUtf8("&C 回归计算"));
-    MainCal->setObjectName("MainCal");
-    Cal_Regress = action(MainCal, "Cal_Regress", "&R 回归");
-
-    Main_Edit = bar->addMenu(QString::fromUtf8("&E 编辑"));
-    Main_Edit->setObjectName("Main_Edit");
-    Edit_Select = action(Main_Edit, "Edit_Select", "&T 选择公式");
-    Edit_Save = action(Main_Edit, "Edit_Save", "&S 保存公式库");
-    Main_Edit->menuAction()->setEnabled(false);
-
-    AARS1 = bar->addAction(QString::fromUtf8("&A 关于XTQ"));
-    AARS1->setObjectName("AARS1");
-
+void TFormRegress::BindActions() {
     connect(File_New, &QAction::triggered, this, [this] { File_NewClick(); });
-    connect(File_Open, &QAction::triggered, this, [this] { File_OpenClick(File_Open); });
-    connect(File_Save, &QAction::triggered, this, [this] { File_SaveClick(File_Save); });
-    connect(File_Saveas, &QAction::triggered, this, [this] { File_SaveClick(File_Saveas); });
+    connect(File_Open, &QAction::triggered, this, [this] { File_OpenClick(); });
+    connect(File_Save, &QAction::triggered, this, [this] { File_SaveClick(TSaveKind::Save); });
+    connect(File_Saveas, &QAction::triggered, this, [this] { File_SaveClick(TSaveKind::SaveAs); });
     connect(File_Exit, &QAction::triggered, this, [this] { File_ExitClick(); });
     connect(Cal_Regress, &QAction::triggered, this, [this] { SBRegressClick(); });
     connect(Edit_Select, &QAction::triggered, this, [this] { Edit_SelectClick(); });
     connect(Edit_Save, &QAction::triggered, this, [this] { Edit_SaveClick(); });
     connect(AARS1, &QAction::triggered, this, [this] { AARS1Click(); });
+    // The push buttons run the actions of their commands.
+    connect(SBRegress, &QPushButton::clicked, Cal_Regress, &QAction::trigger);
+    connect(BitBtnSave, &QPushButton::clicked, Edit_Select, &QAction::trigger);
+    connect(BitBtn1, &QPushButton::clicked, Edit_Save, &QAction::trigger);
 }
-
-void TFormRegress::CreateToolBar() {
-    auto* coolBar = new QFrame(this);
-    coolBar->setObjectName("CoolBar1");
-    coolBar->setFixedHeight(32);
-    coolBar->setFrameShape(QFrame::StyledPanel);
-    coolBar->setFrameShadow(QFrame::Raised);
-    auto* band = new QHBoxLayout(coolBar);
-    band->setContentsMargins(11, 2, 2, 2);
-    band->setSpacing(0);
-    auto* toolBar = new QToolBar(coolBar);
-    toolBar->setObjectName("ToolBar1");
-    toolBar->setIconSize(QSize(16, 16));
-    toolBar->setMovable(false);
-    toolBar->setFloatable(false);
-    band->addWidget(toolBar);
-    band->addStretch(1);
-
-    auto button = [this, toolBar](const char* name, const char* picture, const char* hint) {
-        auto* b = new QToolButton(toolBar);
-        b->setObjectName(name);
-        b->setIcon(Picture(picture));
-        b->setIconSize(QSize(16, 16));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setFixedSize(23, 22);
-        toolBar->addWidget(b);
-        (void)this;
-        return b;
-    };
-    auto separator = [toolBar](const char* name) { toolBar->addSeparator()->setObjectName(name); };
-    TBOpen = button("TBOpen", "open", "打开");
-    TBsave = button("TBsave", "save", "保存");
-    TBSaveas = button("TBSaveas", "saveas", "另存为");
-    separator("ToolButton4");
-    TBRegress = button("TBRegress", "regress", "回归");
-    separator("ToolButton6");
-    TBSelect = button("TBSelect", "select", "选择公式");
-    TBTemSave = button("TBTemSave", "table", "保存公式库");
-    separator("ToolButton9");
-    TBExit = button("TBExit", "exit", "结束");
-    TBSelect->setEnabled(false);
-    TBTemSave->setEnabled(false);
-
-    connect(TBOpen, &QToolButton::clicked, this, [this] { File_OpenClick(TBOpen); });
-    connect(TBsave, &QToolButton::clicked, this, [this] { File_SaveClick(TBsave); });
-    connect(TBSaveas, &QToolButton::clicked, this, [this] { File_SaveClick(TBSaveas); });
-    connect(TBRegress, &QToolButton::clicked, this, [this] { SBRegressClick(); });
-    connect(TBSelect, &QToolButton::clicked, this, [this] { Edit_SelectClick(); });
-    connect(TBTemSave, &QToolButton::clicked, this, [this] { Edit_SaveClick(); });
-    connect(TBExit, &QToolButton::clicked, this, [this] { File_ExitClick(); });
-}
-
-void TFormRegress::CreateComputationPage() {
-    QWidget* page = TabSheet1;
-    MakeLabel(page, "Label3", "①回归公式", 4, 10, true);
-    auto* bevel3 = new TBevel(true, page);
-    bevel3->setObjectName("Bevel3");
-    bevel3->setGeometry(72, 8, 810, 9);
-
-    QGroupBox* group1 = MakeGroup(page, "GroupBox1", "回归公式", 0, 27, 881, 45);
-    EditFa = MakeEdit(group1, "EditFa", "Y", 8, 18, 23, 20, true);
-    MakeLabel(group1, "Label4", "=", 32, 21);
-    EditAeq = MakeEdit(group1, "EditAeq", "", 40, 18, 825, 20, true);
-
-    QGroupBox* group4 = MakeGroup(page, "GroupBox4", "回归结果", 0, 85, 881, 123);
-    MemoCoefs = MakeMemo(group4, "MemoCoefs", 2, 15, 711, 50);
-    MemoResult = MakeMemo(group4, "MemoResult", 2, 68, 711, 50);
-    MakeLabel(group4, "Label11", "相关系数", 720, 24);
-    LabelR = MakeLabel(group4, "LabelR", "0.00", 794, 24);
-    MakeLabel(group4, "Label12", "平均误差(%)", 720, 49);
-    Labelea = MakeLabel(group4, "Labelea", "0.00", 794, 49);
-    MakeLabel(group4, "Label14", "最大误差(%)", 720, 75);
-    Labelem = MakeLabel(group4, "Labelem", "0.00", 794, 75);
-
-    MakeLabel(page, "Label10", "②数据输入", 4, 225, true);
-    auto* bevel4 = new TBevel(true, page);
-    bevel4->setObjectName("Bevel4");
-    bevel4->setGeometry(72, 224, 808, 9);
-    MakeLabel(page, "Label9", "数据点数", 1, 256);
-    EditNuRow = MakeEdit(page, "EditNuRow", "0", 54, 254, 28, 20);
-    SBRegress = new QPushButton(QString::fromUtf8("回归计算"), page);
-    SBRegress->setObjectName("SBRegress");
-    SBRegress->setGeometry(185, 249, 65, 25);
-    SBRegress->setFocusPolicy(Qt::NoFocus);
-    connect(SBRegress, &QPushButton::clicked, this, [this] { SBRegressClick(); });
-
-    Tabelle = new TDataGrid(document_, page);
-    Tabelle->setGeometry(0, 280, kPageWidth, kTabelleHeight);
-    new TBottomAnchor(Tabelle, kTabelleHeight);
-
-    BindField(EditFa, TField::LeftNameMirror);
-    BindField(EditAeq, TField::DisplayedFormula);
-    BindField(EditNuRow, TField::DataPointCount);
-}
-
-void TFormRegress::CreateFormulaPage() {
-    QWidget* page = TabSheet2;
-    MakeLabel(page, "Label6", "①当前回归公式", 8, 7, true);
-    auto* bevel2 = new TBevel(false, page);
-    bevel2->setObjectName("Bevel2");
-    bevel2->setGeometry(102, 12, 773, 8);
-    MakeLabel(page, "Label7", "这里你可以手工输入回归的公式。", 8, 26, false, true);
-    MakeLabel(page, "Label2", "回归公式", 8, 45);
-    EditFd = MakeEdit(page, "EditFd", "Y", 64, 44, 37, 20);
-    MakeLabel(page, "Labelfd", "=", 105, 46);
-    EditEqual = MakeEdit(page, "EditEqual", "", 115, 44, 431, 20);
-    MakeLabel(page, "Label1", "独立变量数", 567, 45);
-    EditNuCol = MakeEdit(page, "EditNuCol", "00", 632, 42, 20, 20);
-    MakeLabel(page, "LabelAx", "变量别名", 8, 112);
-    ValueListEditor1 = new TAliasEditor(
-        document_.Aliases(), [this](const std::function<void()>& c) { return RunCommand(c); },
-        page);
-    ValueListEditor1->setGeometry(64, 70, 306, 96);
-
-    MakeLabel(page, "Label5", "②系统预定义公式库", 6, 170, true);
-    auto* bevel1 = new TBevel(false, page);
-    bevel1->setObjectName("Bevel1");
-    bevel1->setGeometry(129, 175, 747, 9);
-    MakeLabel(page, "Label8",
-              "这里是预定义的公式库。你可以手工选择当前回归公式，然后按“选择公式”。"
-              "也可以在此扩充预定义公式库并按“保存公式库”永久保存。",
-              8, 188, false, true);
-
-    const TCommandRunner run = [this](const std::function<void()>& c) { return RunCommand(c); };
-    DBGrid1 = new TLibraryGrid(
-        library_, run,
-        [this] {
-            return dialogs_.MessageBox(this, QString::fromUtf8(kDeleteRecordPrompt), "Confirm",
-                                       TMessageIcon::Question, TMessageButtons::OkCancel);
-        },
-        page);
-    DBGrid1->setGeometry(8, 234, 865, 334);
-    DBNavigator1 = new TLibraryNavigator(*DBGrid1, run, page);
-    DBNavigator1->setGeometry(8, 206, 240, 25);
-    DBGrid1->Changed = [this] { DBNavigator1->UpdateButtons(); };
-
-    BitBtnSave = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                 QString::fromUtf8("选择公式"), page);
-    BitBtnSave->setObjectName("BitBtnSave");
-    BitBtnSave->setGeometry(261, 206, 95, 25);
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogYesButton),
-                              QString::fromUtf8("保存公式库"), page);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setGeometry(362, 206, 95, 25);
-    connect(BitBtnSave, &QPushButton::clicked, this, [this] { Edit_SelectClick(); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Edit_SaveClick(); });
-
-    BindField(EditFd, TField::LeftName);
-    BindField(EditEqual, TField::RightSide);
-    BindField(EditNuCol, TField::VariableCount);
-    EditFd->installEventFilter(this);
-}
-
-void TFormRegress::CreateManualPage() {
-    RichEditManual = new QTextEdit(TabSheet3);
-    RichEditManual->setObjectName("RichEditManual");
-    RichEditManual->setGeometry(16, 24, 849, 521);
-    RichEditManual->setReadOnly(true);
-    RichEditManual->setAcceptRichText(false);
-    RichEditManual->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEditManual->setLineWrapMode(QTextEdit::WidgetWidth);
-    RichEditManual->setPlainText(ManualLines().join(QChar('\n')));
-}
-
-void TFormRegress::CreateStatusBar() {
-    MyStatusBar1 = new TMyStatusBar(this);
-    MyStatusBar1->setFixedHeight(19);
-    MyStatusBar1->setSizeGripEnabled(true);
-    MyStatusBar1->SetPanels({TStatusPanel{{}, 200, TPanelStyle::Text},
-                             TStatusPanel{StatusNotice(), 500, TPanelStyle::Text},
-                             TStatusPanel{{}, 500, TPanelStyle::OwnerDraw}});
-    MyStatusBar1->SetPIndex(2);
-    setStatusBar(MyStatusBar1);
-}
-
-void TFormRegress::SetTabOrders() {
-    // Computation page: Tabelle, GroupBox1 (EditAeq, EditFa), GroupBox4
-    // (MemoResult, MemoCoefs), EditNuRow.
-    setTabOrder(Tabelle, EditAeq);
-    setTabOrder(EditAeq, EditFa);
-    setTabOrder(EditFa, MemoResult);
-    setTabOrder(MemoResult, MemoCoefs);
-    setTabOrder(MemoCoefs, EditNuRow);
-    // Formula page: EditEqual, ValueListEditor1, EditFd, EditNuCol, DBGrid1,
-    // DBNavigator1, BitBtnSave, BitBtn1.
-    setTabOrder(EditEqual, ValueListEditor1);
-    setTabOrder(ValueListEditor1, EditFd);
-    setTabOrder(EditFd, EditNuCol);
-    setTabOrder(EditNuCol, DBGrid1);
-    setTabOrder(DBGrid1, DBNavigator1);
-    setTabOrder(DBNavigator1, BitBtnSave);
-    setTabOrder(BitBtnSave, BitBtn1);
-}
-
-// ---- Binding to the document ----
 
 void TFormRegress::BindField(QLineEdit* edit, TField field) {
-    edit->setText(Q(document_.Text(field)));
+    edit->setText(Q(Document().Text(field)));
     if (edit->isReadOnly()) return;
     connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-        if (!RunCommand([&] { document_.SetText(field, ToUtf8(text)); }))
+        if (!RunCommand([&] { Document().SetText(field, ToUtf8(text)); }))
             ShowField(field); // the refused text goes back to the model's
     });
 }
 
 void TFormRegress::ShowField(TField field) {
-    auto setEdit = [this](QLineEdit* edit, TField f) {
-        const QString text = Q(document_.Text(f));
-        if (edit->text() != text) edit->setText(text);
-    };
-    auto setLabel = [this](QLabel* label, TField f) {
-        label->setText(Q(document_.Text(f)));
-        label->adjustSize();
-    };
-    auto setMemo = [this](QPlainTextEdit* memo, TField f) {
-        const QString text = Q(document_.Text(f));
-        if (memo->toPlainText() != text) memo->setPlainText(text);
-    };
+    const QString text = Q(Document().Text(field));
     switch (field) {
+    case TField::StatusMessage:
+        MyStatusBar1->SetPanelText(0, text);
+        return;
+    case TField::Title:
+        setWindowTitle(text);
+        return;
     case TField::LeftName:
-        setEdit(EditFd, field);
         Tabelle->HeaderDisplayChanged();
         break;
-    case TField::LeftNameMirror:
-        setEdit(EditFa, field);
+    default:
         break;
-    case TField::RightSide:
-        setEdit(EditEqual, field);
-        break;
-    case TField::DisplayedFormula:
-        setEdit(EditAeq, field);
-        break;
-    case TField::DataPointCount:
-        setEdit(EditNuRow, field);
-        break;
-    case TField::VariableCount:
-        setEdit(EditNuCol, field);
-        break;
-    case TField::Correlation:
-        setLabel(LabelR, field);
-        break;
-    case TField::MaxError:
-        setLabel(Labelem, field);
-        break;
-    case TField::MeanError:
-        setLabel(Labelea, field);
-        break;
-    case TField::Coefficients:
-        setMemo(MemoCoefs, field);
-        break;
-    case TField::FittedFormula:
-        setMemo(MemoResult, field);
-        break;
-    case TField::StatusMessage:
-        MyStatusBar1->SetPanelText(0, Q(document_.Text(field)));
-        break;
-    case TField::Title:
-        setWindowTitle(Q(document_.Text(field)));
-        break;
-    case TField::FileName:
-        break;
+    }
+    for (const auto& [f, control] : fieldControls_) {
+        if (f != field) continue;
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            if (edit->text() != text) edit->setText(text);
+        } else if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setText(text);
+            label->adjustSize();
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
+            if (memo->toPlainText() != text) memo->setPlainText(text);
+        }
     }
 }
 
@@ -608,12 +179,23 @@ void TFormRegress::CurrentCellChanged() {
     Tabelle->CurrentCellChanged();
 }
 
+void TFormRegress::RecentFilesChanged() {
+    RebuildRecentMenu();
+}
+
+void TFormRegress::LibraryChanged() {
+    DBGrid1->Refresh();
+    DBNavigator1->UpdateButtons();
+}
+
 // ---- The common error rule ----
 
 bool TFormRegress::RunCommand(const std::function<void()>& command) {
     try {
         command();
         return true;
+    } catch (const ECommandCancelled& stopped) {
+        Document().SetText(TField::StatusMessage, stopped.what());
     } catch (const std::exception& error) {
         ShowError(error.what());
     } catch (...) {
@@ -623,30 +205,40 @@ bool TFormRegress::RunCommand(const std::function<void()>& command) {
 }
 
 void TFormRegress::ShowError(const std::string& message) {
-    ShowMessage(Q(ErrorBoxText(message)), appTitle_, TMessageIcon::Error);
+    ShowMessage(Q(ErrorBoxText(message)), Q(model_.ApplicationTitle()), TMessageIcon::Error);
 }
 
 void TFormRegress::ShowMessage(const QString& text, const QString& title, TMessageIcon icon) {
     dialogs_.MessageBox(this, text, title, icon, TMessageButtons::Ok);
 }
 
+// ---- Enabling ----
+
+void TFormRegress::UpdateEnabling() {
+    const bool idle = !progressShown_;
+    const bool formula = PageControl1->currentIndex() == kFormulaPage;
+    for (QAction* command :
+         {File_New, File_Open, File_Save, File_Saveas, File_Exit, Cal_Regress, AARS1})
+        command->setEnabled(idle);
+    for (QAction* item : recentItems_)
+        item->setEnabled(idle);
+    menuBar()->setEnabled(idle);
+    Main_Edit->menuAction()->setEnabled(formula);
+    Edit_Select->setEnabled(formula && idle);
+    Edit_Save->setEnabled(formula && idle);
+    SBRegress->setEnabled(idle);
+    BitBtnSave->setEnabled(idle);
+    BitBtn1->setEnabled(idle);
+    MyStatusBar1->SetCancelShown(!idle);
+}
+
 // ---- Progress of the long commands ----
 
 bool TFormRegress::RefusedWhileBusy() {
-    if (!document_.Busy()) return false;
+    if (!Document().Busy()) return false;
     // No box: a modal box inside the running command would run its own loop.
-    document_.SetText(TField::StatusMessage, kBusyMessage);
+    Document().SetText(TField::StatusMessage, kBusyMessage);
     return true;
-}
-
-void TFormRegress::SetCommandControlsEnabled(bool enabled) {
-    // Disabling the parents keeps the children's own enabled state.
-    if (QMenuBar* bar = menuBar()) bar->setEnabled(enabled);
-    if (auto* coolBar = findChild<QWidget*>("CoolBar1")) coolBar->setEnabled(enabled);
-    SBRegress->setEnabled(enabled);
-    BitBtnSave->setEnabled(enabled);
-    BitBtn1->setEnabled(enabled);
-    controlsDisabled_ = !enabled;
 }
 
 void TFormRegress::ProgressBegin() {
@@ -656,59 +248,81 @@ void TFormRegress::ProgressBegin() {
 void TFormRegress::ProgressPosition(int percent) {
     // Only commands that run longer than the document's interval come here,
     // at most once per interval: the window shows them as busy and repaints.
-    if (!controlsDisabled_) {
-        SetCommandControlsEnabled(false);
+    if (!progressShown_) {
+        progressShown_ = true;
+        UpdateEnabling();
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     MyStatusBar1->ProgressBar()->setValue(std::clamp(percent, 0, 100));
-    // Paint and timer events run; keys and clicks wait for the command's end.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Every event runs; user input other than Cancel and Esc is held back
+    // by the event filter.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void TFormRegress::ProgressEnd() {
     MyStatusBar1->ProgressBar()->setValue(0);
-    if (controlsDisabled_) {
-        SetCommandControlsEnabled(true);
+    if (progressShown_) {
+        progressShown_ = false;
+        UpdateEnabling();
         QApplication::restoreOverrideCursor();
     }
+    // The system's close request waited for the command to stop.
+    if (systemClose_) QTimer::singleShot(0, this, [this] { close(); });
+}
+
+bool TFormRegress::HeldBackWhileBusy(QObject* watched, QEvent* event) {
+    if (!progressShown_ || !IsUserInput(event->type())) return false;
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        RequestStop();
+        return true;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget == MyStatusBar1->CancelButton()) return false;
+    return widget == nullptr || widget->window() == this;
 }
 
 // ---- Start-up and shut-down ----
 
 void TFormRegress::FormCreate() {
-    // 1. The top-left corner of the screen.
+    // The top-left corner of the screen; then the model's steps: the options
+    // file and the recent-file entries, the formula library, the decimal
+    // separator and the counts. An error in a step is shown and the later
+    // steps still run, so the program always starts usable.
     move(0, 0);
-    // 2.-4. ProgramDir, the library file and the recent-files counters are
-    // set by the constructor from the executable's path.
-    // 5. The options file and the recent-file entries. An error in a step is
-    // shown and the later steps still run, so the program always starts usable.
-    RunCommand([this] { recent_.LoadRecentFiles(); });
-    RebuildRecentMenu();
-    // 6. No current file: the document starts without one.
-    // 7. The formula library.
-    RunCommand([this] { library_.LoadFromFile(libraryFile_); });
-    DBGrid1->Refresh();
-    DBNavigator1->UpdateButtons();
-    // 8. The dialogs' starting folder.
-    dataDir_ = DataDirOf(programDir_);
-    // 9. "." as the decimal separator: number texts never depend on the
-    // locale, and C library conversions get the C locale's numbers too.
-    std::setlocale(LC_NUMERIC, "C");
-    // 10. The counts; the document's rules build the table (the texts are
-    // the document's already when it was made with them).
-    RunCommand([this] {
-        document_.SetText(TField::DataPointCount, "5");
-        document_.SetText(TField::VariableCount, "1");
-    });
+    model_.StartUp([this](const std::exception& error) { ShowError(error.what()); });
+    UpdateEnabling();
 }
 
 bool TFormRegress::FormCloseQuery() {
-    return RunCommand([this] { recent_.SaveRecentFiles(); });
+    if (RunCommand([this] { model_.ShutDown(); })) return true;
+    // A read-only installation must not keep the window open for ever.
+    return dialogs_.MessageBox(this, QString::fromUtf8(kCloseAnywayQuestion),
+                               Q(model_.ApplicationTitle()), TMessageIcon::Question,
+                               TMessageButtons::YesNo);
+}
+
+void TFormRegress::SystemCloseRequest() {
+    systemClose_ = true;
+    if (Document().Busy()) {
+        RequestStop(); // ProgressEnd closes the window
+        return;
+    }
+    close();
 }
 
 void TFormRegress::closeEvent(QCloseEvent* event) {
     if (RefusedWhileBusy()) {
         event->ignore();
+        return;
+    }
+    if (systemClose_) {
+        // Nobody is there to answer a box: the list is written if it can be.
+        try {
+            model_.ShutDown();
+        } catch (const std::exception&) {
+        }
+        event->accept();
         return;
     }
     if (FormCloseQuery()) {
@@ -733,7 +347,7 @@ void TFormRegress::RebuildRecentMenu() {
         delete item;
     }
     recentItems_.clear();
-    const auto& entries = recent_.Entries();
+    const auto& entries = RecentFiles().Entries();
     if (entries.empty()) return;
     if (recentSeparator_ == nullptr) {
         recentSeparator_ = new QAction(Main_File);
@@ -741,28 +355,31 @@ void TFormRegress::RebuildRecentMenu() {
         recentSeparator_->setObjectName("RecentSeparator");
         Main_File->insertAction(File_Exit, recentSeparator_);
     }
-    for (const TRecentEntry& entry : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
         auto* item = new QAction(Main_File);
-        item->setObjectName(Q(entry.Name));
+        item->setObjectName(Q(entries[i].Name));
         // The caption is the path itself: "&" is not an access key here.
-        item->setText(Q(entry.Caption).replace('&', "&&"));
-        connect(item, &QAction::triggered, this, [this, item] { File_OpenClick(item); });
+        item->setText(Q(entries[i].Caption).replace('&', "&&"));
+        const int index = static_cast<int>(i);
+        connect(item, &QAction::triggered, this, [this, index] { File_OpenRecentClick(index); });
+        item->setEnabled(!progressShown_);
         Main_File->insertAction(recentSeparator_, item);
         recentItems_.push_back(item);
     }
 }
 
-void TFormRegress::AddRecentFile(const std::string& fileName) {
-    recent_.AddRecentFile(fileName);
-    RebuildRecentMenu();
-}
-
 // ---- Commands ----
+
+void TFormRegress::CommitEditors() {
+    Tabelle->CommitEditor();
+    ValueListEditor1->CommitEditor();
+    DBGrid1->CommitEditor();
+}
 
 std::optional<QString> TFormRegress::AskFileName(TFileDialogKind kind) {
     TFileDialogOptions options;
     options.Kind = kind;
-    options.Directory = Q(dataDir_);
+    options.Directory = QFile::decodeName(QByteArray::fromStdString(DataDir()));
     options.Filter = QString::fromUtf8(kDocumentFilter);
     options.DefaultSuffix = "rgs";
     return dialogs_.FileName(this, options);
@@ -772,38 +389,32 @@ void TFormRegress::File_NewClick() {
     if (RefusedWhileBusy()) return;
     const std::optional<QString> path = AskFileName(TFileDialogKind::Save);
     if (!path) return;
-    RunCommand([&] { document_.NewDocument(ToUtf8(*path)); });
+    RunCommand([&] { Document().NewDocument(ToUtf8(*path)); });
 }
 
-void TFormRegress::File_OpenClick(QObject* sender) {
+void TFormRegress::File_OpenClick() {
     if (RefusedWhileBusy()) return;
-    std::string path;
-    const QString name = sender != nullptr ? sender->objectName() : QString();
-    if (name.size() <= 3) {
-        // A recent-file entry: its caption is the path.
-        for (const TRecentEntry& entry : recent_.Entries())
-            if (Q(entry.Name) == name) path = entry.Caption;
-    } else {
-        const std::optional<QString> chosen = AskFileName(TFileDialogKind::Open);
-        if (!chosen) return;
-        path = ToUtf8(*chosen);
-    }
-    RunCommand([&] { document_.OpenDocument(path); });
+    const std::optional<QString> chosen = AskFileName(TFileDialogKind::Open);
+    if (!chosen) return;
+    RunCommand([&] { Document().OpenDocument(ToUtf8(*chosen)); });
 }
 
-void TFormRegress::File_SaveClick(QObject* sender) {
+void TFormRegress::File_OpenRecentClick(int index) {
     if (RefusedWhileBusy()) return;
-    Tabelle->CommitEditor();
-    ValueListEditor1->CommitEditor();
-    const bool saveAs = sender == File_Saveas || sender == TBSaveas;
-    if (!saveAs && !document_.SaveNeedsPath()) {
-        RunCommand([this] { document_.SaveDocument(); });
+    RunCommand([&] { model_.OpenRecentFile(index); });
+}
+
+void TFormRegress::File_SaveClick(TSaveKind kind) {
+    if (RefusedWhileBusy()) return;
+    CommitEditors();
+    if (kind == TSaveKind::Save && !Document().SaveNeedsPath()) {
+        RunCommand([this] { Document().SaveDocument(); });
         return;
     }
     // Save without a current file asks like Save As.
     const std::optional<QString> path = AskFileName(TFileDialogKind::Save);
     if (!path) return;
-    RunCommand([&] { document_.SaveDocumentAs(ToUtf8(*path)); });
+    RunCommand([&] { Document().SaveDocumentAs(ToUtf8(*path)); });
 }
 
 void TFormRegress::File_ExitClick() {
@@ -813,42 +424,22 @@ void TFormRegress::File_ExitClick() {
 
 void TFormRegress::SBRegressClick() {
     if (RefusedWhileBusy()) return;
-    Tabelle->CommitEditor();
-    ValueListEditor1->CommitEditor();
-    RunCommand([this] { document_.Regress(); });
+    CommitEditors();
+    RunCommand([this] { Document().Regress(); });
 }
 
 void TFormRegress::Edit_SelectClick() {
     if (RefusedWhileBusy()) return;
-    DBGrid1->CommitEditor();
-    if (!library_.Active()) {
-        document_.SetText(TField::StatusMessage, kLibraryClosedSelectMessage);
-        return;
-    }
-    if (library_.IsEmpty()) {
-        document_.SetText(TField::StatusMessage, kLibraryEmptySelectMessage);
-        return;
-    }
-    RunCommand([this] {
-        const TFormulaSelection selection = SelectionOf(library_.CurrentRecord());
-        document_.SetText(TField::LeftName, selection.LeftName);
-        document_.SetText(TField::RightSide, selection.RightSide);
-        document_.SetText(TField::VariableCount, selection.VariableCount);
-        SelectAliases(selection.AliasText, document_.Aliases());
-    });
+    CommitEditors();
+    RunCommand([this] { model_.SelectFormula(); });
 }
 
 void TFormRegress::Edit_SaveClick() {
     if (RefusedWhileBusy()) return;
-    DBGrid1->CommitEditor();
-    if (!library_.Active()) {
-        document_.SetText(TField::StatusMessage, kLibraryClosedSaveMessage);
-        return;
-    }
     // What the grid shows is saved: a record being edited is posted first.
-    RunCommand([this] { library_.SaveToFile(libraryFile_); });
-    DBGrid1->Refresh();
-    DBNavigator1->UpdateButtons();
+    CommitEditors();
+    RunCommand([this] { model_.SaveFormulaLibrary(); });
+    LibraryChanged();
 }
 
 void TFormRegress::AARS1Click() {
@@ -866,9 +457,7 @@ void TFormRegress::PageChanged(int index) {
         PageControl1->setCurrentIndex(leaving);
         return;
     }
-    Tabelle->CommitEditor();
-    ValueListEditor1->CommitEditor();
-    DBGrid1->CommitEditor();
+    CommitEditors();
     if (!PageControl1Changing(leaving)) {
         // Back to the page that was left.
         const QSignalBlocker blocker(PageControl1);
@@ -884,24 +473,21 @@ bool TFormRegress::PageControl1Changing(int leaving) {
     if (leaving != kFormulaPage) return true;
     // A blank left-side name keeps the formula page (its check would
     // otherwise have to put the focus into a page no longer shown).
-    if (document_.LeftSideNameIsBlank()) {
+    if (Document().LeftSideNameIsBlank()) {
         ShowMessage(QString::fromUtf8(kBlankNameMessage), QString::fromUtf8(kBlankNameTitle),
                     TMessageIcon::Error);
         return false;
     }
-    RunCommand([this] { document_.ApplyDefinition(); });
+    RunCommand([this] { Document().ApplyDefinition(); });
     return true;
 }
 
 void TFormRegress::PageControl1Change() {
-    const bool formula = PageControl1->currentIndex() == kFormulaPage;
-    Main_Edit->menuAction()->setEnabled(formula);
-    TBSelect->setEnabled(formula);
-    TBTemSave->setEnabled(formula);
+    UpdateEnabling();
 }
 
 void TFormRegress::EditFdExit() {
-    if (checkingName_ || !document_.LeftSideNameIsBlank()) return;
+    if (checkingName_ || !Document().LeftSideNameIsBlank()) return;
     if (PageControl1->currentIndex() != kFormulaPage || EditFd->hasFocus()) return;
     checkingName_ = true;
     ShowMessage(QString::fromUtf8(kBlankNameMessage), QString::fromUtf8(kBlankNameTitle),
@@ -913,8 +499,8 @@ void TFormRegress::EditFdExit() {
 // ---- Events ----
 
 bool TFormRegress::event(QEvent* event) {
-    // Panel 0 shows the hints of the control under the mouse (UpdateHint),
-    // not Qt's status tips.
+    // The status message shows the hints of the control under the mouse
+    // (UpdateHint), not Qt's status tips.
     if (event->type() == QEvent::StatusTip) return true;
     return QMainWindow::event(event);
 }
@@ -929,16 +515,16 @@ void TFormRegress::UpdateHint(QWidget* underMouse) {
     }
     if (hint == hint_) return;
     hint_ = hint;
-    document_.SetText(TField::StatusMessage, ToUtf8(hint));
+    Document().SetText(TField::StatusMessage, ToUtf8(hint));
 }
 
 bool TFormRegress::eventFilter(QObject* watched, QEvent* event) {
+    if (HeldBackWhileBusy(watched, event)) return true;
     if (watched == EditFd && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Not when the window loses the focus (a message box, another
         // program) nor when the formula page is being left: the page rule
-        // checks the name then.
-        // The check runs once the focus has moved.
+        // checks the name then. The check runs once the focus has moved.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
             PageControl1->currentIndex() == kFormulaPage)
             QMetaObject::invokeMethod(

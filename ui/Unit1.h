@@ -1,84 +1,81 @@
 #pragma once
-// The main window TFormRegress: its design (menus, tool bar, the three pages
-// and the status bar), the binding of its controls to the document model, the
-// window rules (page change, left-side name, enabling) and the handlers of
-// every command. Errors that end a command are shown in one place, RunCommand.
+// The main window TFormRegress: binds the controls of its design (FormDesign)
+// to the program's model, runs the window rules (page change, left-side
+// name, enabling) and the command handlers, and shows every command's error
+// in one place, RunCommand.
 
-#include "document/Document.h"
-#include "document/FormulaLibrary.h"
-#include "document/RecentFiles.h"
+#include "document/ApplicationModel.h"
+#include "ui/FormDesign.h"
 #include "ui/UserDialogs.h"
 
 #include <QMainWindow>
 #include <functional>
 #include <string>
-
-class QAction;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QTextEdit;
-class QToolButton;
+#include <utility>
+#include <vector>
 
 namespace xtq::ui {
 
-class TAliasEditor;
-class TDataGrid;
-class TLibraryGrid;
-class TLibraryNavigator;
-class TMyStatusBar;
-
-// The window's design: the font "宋体" at 12 pixels (mapped to an installed
-// Simplified-Chinese face where it is missing), for the application too.
-QFont DesignFont();
-void InstallDesignFont();
+// Save writes the current file (asking for a name while there is none),
+// Save As always asks.
+enum class TSaveKind { Save, SaveAs };
 
 // The document's long commands (Open, Regress, Save, Save As) report to the
-// window as its IProgress: the progress bar in the status bar's panel PIndex
-// shows the position, the window repaints meanwhile (user input waits), the
-// command controls are disabled, and a command started meanwhile is refused
-// with kBusyMessage in status panel 0.
+// window as its IProgress: once a command has run for a moment, the progress
+// bar in the status bar's panel PIndex shows its position, a Cancel button
+// (and Esc) stops it, the window repaints meanwhile, the other controls take
+// no input, and a command started meanwhile is refused with kBusyMessage.
 class TFormRegress : public QMainWindow,
+                     protected TFormDesign,
                      public TDocumentListener,
-                     public IRecentFiles,
+                     public TApplicationListener,
                      public IProgress {
     Q_OBJECT
 
 public:
     // Builds the window from its design and runs FormCreate. `executablePath`
-    // is the path of the running executable: the program folder, the library
-    // file, the options file and the dialogs' starting folder follow from it.
+    // is the path of the running executable, as bytes: the program folder,
+    // the library file, the options file and the dialogs' starting folder
+    // follow from it.
     TFormRegress(const std::string& executablePath, IUserDialogs& dialogs,
                  QWidget* parent = nullptr);
     ~TFormRegress() override;
 
-    TRegressDocument& Document() { return document_; }
-    TRecentFiles& RecentFiles() { return recent_; }
-    TFormulaLibrary& Library() { return library_; }
-    const std::string& ProgramDir() const { return programDir_; }
-    const std::string& DataDir() const { return dataDir_; }
-    const std::string& LibraryFileName() const { return libraryFile_; }
-    // The title of error boxes: "Xtq" for the executable XTQ.
-    const QString& ApplicationTitleText() const { return appTitle_; }
+    TApplicationModel& Model() { return model_; }
+    TRegressDocument& Document() { return model_.Document(); }
+    TRecentFiles& RecentFiles() { return model_.RecentFiles(); }
+    TFormulaLibrary& Library() { return model_.Library(); }
+    const std::string& ProgramDir() const { return model_.ProgramDir(); }
+    const std::string& DataDir() const { return model_.DataDir(); }
+    const std::string& LibraryFileName() const { return model_.LibraryFileName(); }
 
     // The common error rule: runs the command; an error that escapes it is
     // shown in a message box (its text, "." appended by ErrorBoxText) titled
-    // with the application title. Returns false when the command failed.
+    // with the application title, a stopped command in the status message.
+    // Returns false when the command failed.
     bool RunCommand(const std::function<void()>& command);
     void ShowError(const std::string& message);
 
-    // Command handlers; `sender` is the control that invoked them.
+    // The system asks the program to end (a logout or shutdown, SIGTERM): the
+    // options file is written as at any close, without asking anything; a
+    // running command is stopped first.
+    void SystemCloseRequest();
+
+    // Command handlers.
     void File_NewClick();
-    void File_OpenClick(QObject* sender);
-    void File_SaveClick(QObject* sender);
+    void File_OpenClick();
+    void File_OpenRecentClick(int index);
+    void File_SaveClick(TSaveKind kind);
     void File_ExitClick();
     void SBRegressClick();
     void Edit_SelectClick();
     void Edit_SaveClick();
     void AARS1Click();
+
+    // IProgress, called by the running command on the GUI thread.
+    void ProgressBegin() override;
+    void ProgressPosition(int percent) override;
+    void ProgressEnd() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -93,27 +90,15 @@ protected:
     void TableChanged() override;
     void CurrentCellChanged() override;
 
-    // IRecentFiles: Open and Save As put the name at the top of the list.
-    void AddRecentFile(const std::string& fileName) override;
+    // TApplicationListener
+    void RecentFilesChanged() override;
+    void LibraryChanged() override;
 
-public:
-    // IProgress, called by the running command on the GUI thread.
-    void ProgressBegin() override;
-    void ProgressPosition(int percent) override;
-    void ProgressEnd() override;
-
-protected:
 private:
-    void CreateDesign();
-    void CreateMenus();
-    void CreateToolBar();
-    void CreateComputationPage();
-    void CreateFormulaPage();
-    void CreateManualPage();
-    void CreateStatusBar();
+    void BindControls();
+    void BindActions();
     void BindField(QLineEdit* edit, TField field);
     void ShowField(TField field);
-    void SetTabOrders();
 
     void FormCreate();
     bool FormCloseQuery();
@@ -126,76 +111,34 @@ private:
     void PageControl1Change();
     void EditFdExit();
     void UpdateHint(QWidget* underMouse);
+    // Enables every command as the window's state allows: nothing but Cancel
+    // while a command shows its progress; the library commands and the Edit
+    // menu only on the formula page.
+    void UpdateEnabling();
+    // True while a long command shows its progress: user input other than
+    // Cancel and Esc is held back (eventFilter).
+    bool ShowsProgress() const { return progressShown_; }
+    bool HeldBackWhileBusy(QObject* watched, QEvent* event);
 
     std::optional<QString> AskFileName(TFileDialogKind kind);
     void ShowMessage(const QString& text, const QString& title, TMessageIcon icon);
-    // True (and kBusyMessage in status panel 0) while a command runs.
+    // True (and kBusyMessage in the status message) while a command runs.
     bool RefusedWhileBusy();
-    void SetCommandControlsEnabled(bool enabled);
+    void CommitEditors();
 
-    std::string executablePath_;
+    TApplicationModel model_;
     IUserDialogs& dialogs_;
-    QString appTitle_;
-    std::string programDir_;
-    std::string libraryFile_;
-    std::string dataDir_;
-    TRegressDocument document_;
-    TRecentFiles recent_;
-    TFormulaLibrary library_;
-
-    // Controls by their names.
-    QMenu* Main_File = nullptr;
-    QMenu* MainCal = nullptr;
-    QMenu* Main_Edit = nullptr;
-    QAction* File_New = nullptr;
-    QAction* File_Open = nullptr;
-    QAction* File_Save = nullptr;
-    QAction* File_Saveas = nullptr;
-    QAction* File_Exit = nullptr;
-    QAction* Cal_Regress = nullptr;
-    QAction* Edit_Select = nullptr;
-    QAction* Edit_Save = nullptr;
-    QAction* AARS1 = nullptr;
-    QAction* recentSeparator_ = nullptr;
+    // The document's fields and the controls that show them.
+    std::vector<std::pair<TField, QWidget*>> fieldControls_;
     std::vector<QAction*> recentItems_;
-    QToolButton* TBOpen = nullptr;
-    QToolButton* TBsave = nullptr;
-    QToolButton* TBSaveas = nullptr;
-    QToolButton* TBRegress = nullptr;
-    QToolButton* TBSelect = nullptr;
-    QToolButton* TBTemSave = nullptr;
-    QToolButton* TBExit = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QLineEdit* EditFa = nullptr;
-    QLineEdit* EditAeq = nullptr;
-    QPlainTextEdit* MemoCoefs = nullptr;
-    QPlainTextEdit* MemoResult = nullptr;
-    QLabel* LabelR = nullptr;
-    QLabel* Labelea = nullptr;
-    QLabel* Labelem = nullptr;
-    QLineEdit* EditNuRow = nullptr;
-    QPushButton* SBRegress = nullptr;
-    TDataGrid* Tabelle = nullptr;
-    QLineEdit* EditFd = nullptr;
-    QLineEdit* EditEqual = nullptr;
-    QLineEdit* EditNuCol = nullptr;
-    TAliasEditor* ValueListEditor1 = nullptr;
-    TLibraryNavigator* DBNavigator1 = nullptr;
-    TLibraryGrid* DBGrid1 = nullptr;
-    QPushButton* BitBtnSave = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QTextEdit* RichEditManual = nullptr;
-    TMyStatusBar* MyStatusBar1 = nullptr;
+    QAction* recentSeparator_ = nullptr;
 
     int currentPage_ = 0;
     QString hint_;
     bool placed_ = false;
     bool checkingName_ = false;
-    // The controls disabled while a long command shows its progress.
-    bool controlsDisabled_ = false;
+    bool progressShown_ = false;
+    bool systemClose_ = false;
 };
 
 } // namespace xtq::ui

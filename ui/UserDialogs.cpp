@@ -25,13 +25,21 @@ bool TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString&
         box.setIcon(QMessageBox::Question);
         break;
     }
-    if (buttons == TMessageButtons::OkCancel) {
+    switch (buttons) {
+    case TMessageButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Cancel);
-    } else {
+        break;
+    case TMessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
+    case TMessageButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
-    return box.exec() == QMessageBox::Ok;
+    const int answer = box.exec();
+    return answer == QMessageBox::Ok || answer == QMessageBox::Yes;
 }
 
 std::optional<QString> TQtDialogs::FileName(QWidget* parent, const TFileDialogOptions& options) {

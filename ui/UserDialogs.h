@@ -11,7 +11,8 @@ class QWidget;
 namespace xtq::ui {
 
 enum class TMessageIcon { Information, Warning, Error, Question };
-enum class TMessageButtons { Ok, OkCancel };
+// OkCancel and YesNo default to the safe answer (Cancel, No).
+enum class TMessageButtons { Ok, OkCancel, YesNo };
 
 enum class TFileDialogKind { Open, Save };
 
@@ -25,7 +26,7 @@ struct TFileDialogOptions {
 class IUserDialogs {
 public:
     virtual ~IUserDialogs() = default;
-    // Shows a modal message box; true when it was closed with OK.
+    // Shows a modal message box; true when it was closed with OK or Yes.
     virtual bool MessageBox(QWidget* parent, const QString& text, const QString& title,
                             TMessageIcon icon, TMessageButtons buttons) = 0;
     // Shows a file dialog; the chosen path, or nothing when it was cancelled.

@@ -15,11 +15,12 @@ TEST_F(CloseFaults, AFullDiskKeepsTheWindowOpenAndTheNextCloseTriesAgain) {
     // The options file stands on a device without space.
     std::filesystem::create_symlink("/dev/full", options);
     for (size_t attempt = 1; attempt <= 2; ++attempt) {
+        dialogs.Answers = {true, false}; // the error, then "close anyway?": no
         window->close();
         EXPECT_TRUE(window->isVisible());
-        ASSERT_EQ(dialogs.Messages.size(), attempt);
-        EXPECT_TRUE(dialogs.Messages.back().Text.startsWith("Disk full"))
-            << dialogs.Messages.back().Text.toStdString();
+        ASSERT_EQ(dialogs.Messages.size(), 2 * attempt);
+        EXPECT_TRUE(dialogs.Messages[2 * attempt - 2].Text.startsWith("Disk full"))
+            << dialogs.Messages[2 * attempt - 2].Text.toStdString();
     }
     // Space again: the next close writes the file and ends the program.
     std::filesystem::remove(options);

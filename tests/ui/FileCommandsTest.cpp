@@ -173,15 +173,36 @@ TEST_F(FileCommands, ADamagedOptionsFileIsReportedAndTheProgramStartsUsable) {
 
 TEST_F(FileCommands, AnOptionsFileThatCannotBeWrittenKeepsTheWindowOpen) {
     std::filesystem::create_directory(install.SysFiles() / "Zelmora.opt");
+    dialogs.Answers = {true, false}; // the error box, then "close anyway?": no
     window->close();
     EXPECT_TRUE(window->isVisible());
-    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    ASSERT_EQ(dialogs.Messages.size(), 2u);
     EXPECT_EQ(dialogs.Messages[0].Title, "Xtq");
+    EXPECT_EQ(dialogs.Messages[1].Icon, ui::TMessageIcon::Question);
     // The next close tries again.
     std::filesystem::remove(install.SysFiles() / "Zelmora.opt");
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Options(), "9\r\n0\r\n");
+}
+
+TEST_F(FileCommands, AWindowWhoseOptionsFileCannotBeWrittenCanStillBeClosed) {
+    std::filesystem::create_directory(install.SysFiles() / "Zelmora.opt");
+    dialogs.Answers = {true, true}; // the error box, then "close anyway?": yes
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(dialogs.Messages.size(), 2u);
+    EXPECT_EQ(dialogs.Messages[1].Text,
+              QString::fromUtf8("最近打开的文件列表无法保存。仍然关闭窗口（不保存该列表）吗？"));
+}
+
+TEST_F(FileCommands, TheSystemsCloseRequestWritesTheOptionsFileWithoutAsking) {
+    Open(install.Document("a.rgs")); // listed, although it does not exist
+    dialogs.Messages.clear();
+    window->SystemCloseRequest();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(Options(), "9\r\n1\r\n" + install.Document("a.rgs") + "\r\n");
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 // command controls are disabled, and a command started meanwhile is refused.
 
 #include "WindowTesting.h"
+#include "core/Heartbeat.h"
 #include "ui/MyStatusBar.h"
 
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,8 +39,8 @@ protected:
         regressEnabled = Find<QPushButton>("SBRegress")->isEnabled();
         // Every other command is refused, without a box or a dialog.
         window->SBRegressClick();
-        window->File_OpenClick(Find<QToolButton>("TBOpen"));
-        window->File_SaveClick(Find<QToolButton>("TBSaveas"));
+        window->File_OpenClick();
+        window->File_SaveClick(ui::TSaveKind::SaveAs);
         window->File_NewClick();
         window->File_ExitClick();
         refusal = QString::fromStdString(Doc().Text(TField::StatusMessage));
@@ -143,6 +145,62 @@ TEST_F(Progress, AShortCommandLeavesTheBarEmptyAndTheControlsAsTheyWere) {
     EXPECT_TRUE(window->menuBar()->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("SBRegress")->isEnabled());
     EXPECT_FALSE(Doc().Text(TField::FittedFormula).empty());
+}
+
+TEST_F(Progress, AfterALongCommandTheEditMenuFollowsThePageShown) {
+    const std::string path = BigDocument(40000);
+    dialogs.Names.push_back(QString::fromStdString(path));
+    QTest::mouseClick(Find<QToolButton>("TBOpen"), Qt::LeftButton);
+    ASSERT_TRUE(tried);
+    // Still the computation page: the Edit menu and its commands stay disabled.
+    EXPECT_EQ(Pages()->currentIndex(), 0);
+    EXPECT_FALSE(Find<QMenu>("Main_Edit")->menuAction()->isEnabled());
+    EXPECT_FALSE(Find<QAction>("Edit_Save")->isEnabled());
+    EXPECT_FALSE(Find<QToolButton>("TBTemSave")->isEnabled());
+    const auto libraryBefore = std::filesystem::last_write_time(install.SysFiles() / "CDSTem.cds");
+    Find<QAction>("Edit_Save")->trigger(); // a disabled action runs nothing
+    EXPECT_EQ(std::filesystem::last_write_time(install.SysFiles() / "CDSTem.cds"), libraryBefore);
+}
+
+// Stops the command at its first position, by the Cancel button or by Esc.
+class Cancelling : public Progress {
+protected:
+    void Stop(bool byEscape) {
+        QObject::connect(bar->ProgressBar(), &QProgressBar::valueChanged, window.get(),
+                         [this, byEscape](int value) {
+                             if (value == 0 || stopped) return;
+                             stopped = true;
+                             cancelShown = bar->CancelButton()->isVisible();
+                             if (byEscape) {
+                                 QTest::keyClick(window.get(), Qt::Key_Escape);
+                             } else {
+                                 QTest::mouseClick(bar->CancelButton(), Qt::LeftButton);
+                             }
+                         });
+    }
+    bool stopped = false;
+    bool cancelShown = false;
+};
+
+TEST_F(Cancelling, TheCancelButtonAndEscStopARegressWithTheResultsAsTheyWere) {
+    const std::string path = BigDocument(40000);
+    dialogs.Names.push_back(QString::fromStdString(path));
+    QTest::mouseClick(Find<QToolButton>("TBOpen"), Qt::LeftButton);
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape);
+        stopped = cancelShown = false;
+        Stop(byEscape);
+        QTest::mouseClick(Find<QPushButton>("SBRegress"), Qt::LeftButton);
+        ASSERT_TRUE(stopped);
+        EXPECT_TRUE(cancelShown);
+        EXPECT_EQ(Doc().Text(TField::StatusMessage), kCancelledMessage);
+        EXPECT_EQ(Doc().Table().Cell(3, 1), "");
+        EXPECT_EQ(Doc().Text(TField::Correlation), "0.00");
+        EXPECT_TRUE(dialogs.Messages.empty());
+        EXPECT_FALSE(bar->CancelButton()->isVisible());
+        EXPECT_TRUE(Find<QPushButton>("SBRegress")->isEnabled());
+        QObject::disconnect(bar->ProgressBar(), &QProgressBar::valueChanged, window.get(), nullptr);
+    }
 }
 
 } // namespace
