@@ -5,12 +5,14 @@
 // compares the two on the same design matrix: x1 = (p mod 1009)/101 - 5,
 // x2 = (p mod 997)/97 - 5, y a quadratic surface plus a wobble of sin(p).
 
+#include "regression/LeastSquareFit.h"
 #include "regression/ModelFit.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +56,44 @@ void BM_FitAndEvaluate(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The solver's two kernels on the surface's design rows: term values as
+// doubles with the measured values apart, and whole rows in extended.
+void BM_AddRowsDouble(benchmark::State& state) {
+    const std::size_t m = static_cast<std::size_t>(state.range(0));
+    const xtq::TMatrix data = SurfaceData(m);
+    std::vector<double> terms;
+    for (std::size_t p = 0; p < m; ++p) {
+        const double x1 = static_cast<double>(data[0][p]);
+        const double x2 = static_cast<double>(data[1][p]);
+        terms.insert(terms.end(), {1.0, x1, x2, x1 * x1, x2 * x2, x1 * x2});
+    }
+    for (auto _ : state) {
+        xtq::TLeastSquareFit solver(6);
+        solver.AddRows(terms, data[2]);
+        benchmark::DoNotOptimize(solver.Matrix()[0][0]);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_AddRowsExtended(benchmark::State& state) {
+    const std::size_t m = static_cast<std::size_t>(state.range(0));
+    const xtq::TMatrix data = SurfaceData(m);
+    std::vector<xtq::Extended> rows;
+    for (std::size_t p = 0; p < m; ++p) {
+        const xtq::Extended x1 = data[0][p];
+        const xtq::Extended x2 = data[1][p];
+        rows.insert(rows.end(), {1, x1, x2, x1 * x1, x2 * x2, x1 * x2, data[2][p]});
+    }
+    for (auto _ : state) {
+        xtq::TLeastSquareFit solver(6);
+        solver.AddRows(rows);
+        benchmark::DoNotOptimize(solver.Matrix()[0][0]);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_AddRowsDouble)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddRowsExtended)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fit)->RangeMultiplier(10)->Range(10'000, 1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Evaluate)
     ->RangeMultiplier(10)

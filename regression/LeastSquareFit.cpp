@@ -110,47 +110,64 @@ void TLeastSquareFit::AddRow(std::span<const Extended> row) {
     AddRow(row.data());
 }
 
-void TLeastSquareFit::AddRows(std::span<const Extended> rows) {
-    if (solved_) throw ERegressionError("TLeastSquareFit: rows added after Solve");
-    const std::size_t n = matrix_.size();
-    const std::size_t width = n + 1;
-    if (rows.size() % width != 0)
-        throw ERegressionError("TLeastSquareFit: design rows need n+1 values each");
-    const std::size_t count = rows.size() / width;
-    const Extended* first = rows.data();
-    // Once a sum is beyond the range it stays so (or becomes NaN), so one
-    // check after the rows finds it; for a single row that is the check of
-    // AddRow. Four sums of a matrix row at a time, each with its additions in
-    // row order, so that the processor can overlap them.
+namespace {
+
+// Adds `count` design rows to the upper triangle and the right-hand column:
+// term(r, j) is term j of row r, measured(r) its measured value. Once a sum
+// is beyond the range it stays so (or becomes NaN), so one check after the
+// rows finds it; for a single row that is the check of AddRow. Four sums of
+// a matrix row at a time, each with its additions in row order, so that the
+// processor can overlap them; every sum is that of adding row by row.
+template <typename Term, typename Measured>
+void AccumulateRows(TMatrix& matrix, std::size_t count, const Term& term,
+                    const Measured& measured) {
+    const std::size_t n = matrix.size();
     for (std::size_t i = 0; i < n; ++i) {
-        Extended* entry = matrix_[i].data();
+        Extended* entry = matrix[i].data();
         std::size_t j = i;
-        for (; j + 3 <= n; j += 4) {
+        for (; j + 4 <= n; j += 4) {
             Extended s0 = entry[j];
             Extended s1 = entry[j + 1];
             Extended s2 = entry[j + 2];
             Extended s3 = entry[j + 3];
-            const Extended* row = first;
-            for (std::size_t r = 0; r < count; ++r, row += width) {
-                const Extended t = row[i];
-                s0 = s0 + t * row[j];
-                s1 = s1 + t * row[j + 1];
-                s2 = s2 + t * row[j + 2];
-                s3 = s3 + t * row[j + 3];
+            for (std::size_t r = 0; r < count; ++r) {
+                const Extended t = term(r, i);
+                s0 = s0 + t * term(r, j);
+                s1 = s1 + t * term(r, j + 1);
+                s2 = s2 + t * term(r, j + 2);
+                s3 = s3 + t * term(r, j + 3);
             }
             entry[j] = Checked(s0);
             entry[j + 1] = Checked(s1);
             entry[j + 2] = Checked(s2);
             entry[j + 3] = Checked(s3);
         }
-        for (; j <= n; ++j) {
+        for (; j < n; ++j) {
             Extended sum = entry[j];
-            const Extended* row = first;
-            for (std::size_t r = 0; r < count; ++r, row += width)
-                sum = sum + row[i] * row[j];
+            for (std::size_t r = 0; r < count; ++r)
+                sum = sum + term(r, i) * term(r, j);
             entry[j] = Checked(sum);
         }
+        Extended sum = entry[n];
+        for (std::size_t r = 0; r < count; ++r)
+            sum = sum + term(r, i) * measured(r);
+        entry[n] = Checked(sum);
     }
+}
+
+} // namespace
+
+void TLeastSquareFit::AddRows(std::span<const Extended> rows) {
+    if (solved_) throw ERegressionError("TLeastSquareFit: rows added after Solve");
+    const std::size_t n = matrix_.size();
+    const std::size_t width = n + 1;
+    if (rows.size() % width != 0)
+        throw ERegressionError("TLeastSquareFit: design rows need n+1 values each");
+    const Extended* first = rows.data();
+    AccumulateRows(
+        matrix_, rows.size() / width,
+        [first, width](std::size_t r, std::size_t j) { return first[r * width + j]; },
+        [first, width, n](std::size_t r) { return first[r * width + n]; });
 }
 
 void TLeastSquareFit::AddRows(std::span<const double> terms, std::span<const Extended> measured) {
@@ -160,41 +177,13 @@ void TLeastSquareFit::AddRows(std::span<const double> terms, std::span<const Ext
     if (terms.size() != count * n)
         throw ERegressionError("TLeastSquareFit: design rows need n term values each");
     const double* first = terms.data();
-    // As in the other AddRows; the term values widened as they are loaded.
-    for (std::size_t i = 0; i < n; ++i) {
-        Extended* entry = matrix_[i].data();
-        std::size_t j = i;
-        for (; j + 4 <= n; j += 4) {
-            Extended s0 = entry[j];
-            Extended s1 = entry[j + 1];
-            Extended s2 = entry[j + 2];
-            Extended s3 = entry[j + 3];
-            const double* row = first;
-            for (std::size_t r = 0; r < count; ++r, row += n) {
-                const Extended t = row[i];
-                s0 = s0 + t * static_cast<Extended>(row[j]);
-                s1 = s1 + t * static_cast<Extended>(row[j + 1]);
-                s2 = s2 + t * static_cast<Extended>(row[j + 2]);
-                s3 = s3 + t * static_cast<Extended>(row[j + 3]);
-            }
-            entry[j] = Checked(s0);
-            entry[j + 1] = Checked(s1);
-            entry[j + 2] = Checked(s2);
-            entry[j + 3] = Checked(s3);
-        }
-        for (; j < n; ++j) {
-            Extended sum = entry[j];
-            const double* row = first;
-            for (std::size_t r = 0; r < count; ++r, row += n)
-                sum = sum + static_cast<Extended>(row[i]) * static_cast<Extended>(row[j]);
-            entry[j] = Checked(sum);
-        }
-        Extended sum = entry[n];
-        const double* row = first;
-        for (std::size_t r = 0; r < count; ++r, row += n)
-            sum = sum + static_cast<Extended>(row[i]) * measured[r];
-        entry[n] = Checked(sum);
-    }
+    const Extended* y = measured.data();
+    AccumulateRows(
+        matrix_, count,
+        [first, n](std::size_t r, std::size_t j) {
+            return static_cast<Extended>(first[r * n + j]);
+        },
+        [y](std::size_t r) { return y[r]; });
 }
 
 bool TLeastSquareFit::Solve(Extended* result) {
