@@ -1,9 +1,8 @@
 #include "document/RegressRun.h"
 
-#include "document/CellConversion.h"
+#include "core/CNumber.h"
 #include "document/Document.h"
 #include "formula/Errors.h"
-#include "regression/ModelFit.h"
 #include "regression/NumberText.h"
 #include "tests/document/DocumentTesting.h"
 
@@ -214,66 +213,51 @@ TEST(CoefficientLine, PaddingOfNamesAndValues) {
     EXPECT_EQ(CoefficientLine({"c"}, {-1.23456789012345e-100L}), "c=" + longValue + "   ");
 }
 
-// The two number texts of the results.
-TEST(NumberTexts, GeneralForm) {
-    struct Case {
-        Extended value;
-        const char* text;
-    };
-    const Case cases[] = {
-        {2, "2"},
-        {-0.5L, "-0.5"},
-        {1.0L / 3, "0.333333333333333"},
-        {0.0001L, "0.0001"},
-        {0.00001L, "1E-5"},
-        {-1.25e-7L, "-1.25E-7"},
-        {999999999999999.0L, "999999999999999"},
-        {1e15L, "1E15"},
-        {0, "0"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(GeneralNumberText(c.value), c.text) << c.text;
-}
-
-TEST(NumberTexts, FixedForm) {
-    struct Case {
-        Extended value;
-        const char* text;
-    };
-    const Case cases[] = {
-        {25, "25.000000"},         {-10.0L / 3, "-3.333333"},   {123.456789L, "123.456800"},
-        {85.0L / 6, "14.166670"},  {0.9987654321L, "0.998765"}, {0.0000004L, "0.000000"},
-        {-0.0000004L, "0.000000"}, {12345678, "1.234568E7"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FixedNumberText(c.value), c.text) << c.text;
-}
-
 TEST_F(RegressRun, LargeTablesGiveEveryRowItsOwnResults) {
     // 50,001 rows: converted and written in parts. Every row's fitted value
     // and error are those of its own data, and the statistics those of all
-    // rows in order. Y = 0 in row 7 shows the dash.
+    // rows in order.
     constexpr int kRows = 50'001;
-    Define("a+b*x1+c*x1^2");
     doc.SetText(TField::DataPointCount, std::to_string(kRows));
-    TMatrix data(2, TVector(kRows));
+
+    // Points on the line y = 2x + 1 (x = (row - 7) / 2, all exact): the fit
+    // is exact, every row's fitted value is its own measured value, and row
+    // 6 (y = 0) shows the dash with its fitted value 0.
+    Define("a+b*x1");
     for (int row = 1; row <= kRows; ++row) {
-        const std::string x = std::to_string(row % 997) + "." + std::to_string(row % 7);
-        const std::string y = row == 7 ? "0" : std::to_string((row * 7919) % 10007 + 1);
-        doc.Table().SetCell(1, row, x);
-        doc.Table().SetCell(2, row, y);
-        TryCellToExtended(x, data[0][row - 1]);
-        TryCellToExtended(y, data[1][row - 1]);
+        doc.Table().SetCell(1, row, GeneralNumberText((row - 7) / 2.0L));
+        doc.Table().SetCell(2, row, std::to_string(row - 6));
     }
     ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
-    const TVector fitted = EvaluateFormula(FitFormula("a+b*x1+c*x1^2", data).Text, data);
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=1+2.x1");
+    for (int row = 1; row <= kRows; ++row) {
+        ASSERT_EQ(doc.Table().Cell(3, row), std::to_string(row - 6)) << row;
+        ASSERT_EQ(doc.Table().Cell(4, row), row == 6 ? "-" : "0.000000") << row;
+    }
+
+    // A lone constant over scattered measured values, one of them 0: the
+    // constant is their sum times the reciprocal of the count (the one pivot
+    // of the elimination), the fitted formula its 15-digit text, and every
+    // row's error (F - Y) * 100 / Y of its own Y.
+    Define("a");
+    std::vector<Extended> measured(kRows);
+    Extended sum = 0;
+    for (int row = 1; row <= kRows; ++row) {
+        measured[row - 1] = row == 7 ? 0 : (row * 7919) % 10007 + 1;
+        sum += measured[row - 1];
+        doc.Table().SetCell(2, row, GeneralNumberText(measured[row - 1]));
+    }
+    ASSERT_EQ(doc.Regress(), TRegressOutcome::Done);
+    const volatile Extended count = kRows;
+    const std::string constant = GeneralNumberText(sum * (1 / count));
+    EXPECT_EQ(doc.Text(TField::FittedFormula), "Y=" + constant);
+    const Extended fitted = static_cast<double>(StrToExtendedC(constant.c_str()));
     double maximum = 0;
     double mean = 0;
     for (int row = 1; row <= kRows; ++row) {
-        const Extended y = data[1][row - 1];
-        const Extended f = fitted[row - 1];
-        ASSERT_EQ(doc.Table().Cell(3, row), GeneralNumberText(f)) << row;
-        const double e = y != 0 ? static_cast<double>((f - y) * 100 / y) : 0;
+        const Extended y = measured[row - 1];
+        ASSERT_EQ(doc.Table().Cell(3, row), constant) << row;
+        const double e = y != 0 ? static_cast<double>((fitted - y) * 100 / y) : 0;
         ASSERT_EQ(doc.Table().Cell(4, row), y != 0 ? FixedNumberText(e) : "-") << row;
         maximum = std::max(maximum, std::fabs(e));
         mean = mean + std::fabs(e) / kRows;
